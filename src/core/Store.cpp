@@ -1,0 +1,496 @@
+#include "core/Store.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Type = TableSchema::Type;
+
+const TableSchema kSong{"tblSong",
+                        {{"songid", Type::Integer},
+                         {"Title", Type::Text},
+                         {"artist", Type::Text},
+                         {"filepath", Type::Text},
+                         {"playcount", Type::Integer}},
+                        "songs"};
+const TableSchema kPlayList{
+    "tblPlayList", {{"playlistid", Type::Integer}, {"Name", Type::Text}}, "playlists"};
+const TableSchema kTracks{"tblPlayListTracks",
+                          {{"TrackID", Type::Integer},
+                           {"playlistid", Type::Integer},
+                           {"songid", Type::Integer}},
+                          "playlist entries"};
+const TableSchema kFolder{
+    "tblFolder", {{"FolderID", Type::Integer}, {"folder", Type::Text}}, "folders"};
+
+// Finalizes a prepared statement when it goes out of scope.
+struct Statement {
+    sqlite3_stmt* stmt = nullptr;
+    ~Statement() { sqlite3_finalize(stmt); }
+};
+
+QString Quoted(const QString& path) { return QStringLiteral("'%1'").arg(path); }
+
+QVariant ColumnValue(sqlite3_stmt* stmt, int column, Type type) {
+    const int stored = sqlite3_column_type(stmt, column);
+    if (type == Type::Integer) {
+        if (stored == SQLITE_NULL)
+            return QVariant(0);
+        if (stored == SQLITE_INTEGER)
+            return QVariant(static_cast<int>(sqlite3_column_int64(stmt, column)));
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return QVariant(QByteArray(text ? text : "").trimmed().toInt());
+    }
+    if (stored == SQLITE_NULL)
+        return QVariant(QString());
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
+}
+
+void BindValue(sqlite3_stmt* stmt, int index, const QVariant& value, Type type) {
+    if (type == Type::Integer) {
+        bool ok = false;
+        const qlonglong n = value.toLongLong(&ok);
+        if (ok)
+            sqlite3_bind_int64(stmt, index, n);
+        else
+            sqlite3_bind_int64(stmt, index, 0);
+        return;
+    }
+    const QByteArray utf8 = value.toString().toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), static_cast<int>(utf8.size()),
+                      SQLITE_TRANSIENT);
+}
+
+// Why the file cannot be used: write access as the program needs it.
+bool IsReadOnly(const QString& path) {
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (stat(native.constData(), &st) != 0)
+        return true;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    return access(native.constData(), W_OK) != 0;
+}
+
+// Checks the tables and fields over an open connection; empty text when all are there.
+QString CheckTables(sqlite3* db) {
+    for (const TableSchema* table : TableSchema::All()) {
+        Statement st;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &st.stmt,
+                               nullptr) != SQLITE_OK)
+            return QStringLiteral("the file is damaged or is not a library file (%1)")
+                .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_bind_text(st.stmt, 1, table->name, -1, SQLITE_STATIC);
+        QStringList names;
+        int rc;
+        while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW)
+            names << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 0)));
+        if (rc != SQLITE_DONE)
+            return QStringLiteral("the file is damaged or is not a library file (%1)")
+                .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+        if (names.isEmpty())
+            return QStringLiteral("the table %1 is missing").arg(QLatin1String(table->name));
+        for (const auto& field : table->fields)
+            if (!names.contains(QLatin1String(field.name), Qt::CaseInsensitive))
+                return QStringLiteral("the field %1 of the table %2 is missing")
+                    .arg(QLatin1String(field.name), QLatin1String(table->name));
+    }
+    return {};
+}
+
+QString CheckIntegrity(sqlite3* db) {
+    Statement st;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st.stmt, nullptr) != SQLITE_OK ||
+        sqlite3_step(st.stmt) != SQLITE_ROW)
+        return QStringLiteral("the file is damaged or is not a library file (%1)")
+            .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    const auto* verdict = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 0));
+    if (!verdict || qstrcmp(verdict, "ok") != 0)
+        return QStringLiteral("the file is damaged (%1)").arg(QString::fromUtf8(verdict));
+    return {};
+}
+
+} // namespace
+
+const std::vector<const TableSchema*>& TableSchema::All() {
+    static const std::vector<const TableSchema*> all{&kSong, &kPlayList, &kTracks, &kFolder};
+    return all;
+}
+
+const TableSchema* TableSchema::Find(const QString& table) {
+    for (const TableSchema* t : All())
+        if (table == QLatin1String(t->name))
+            return t;
+    return nullptr;
+}
+
+int TableSchema::IndexOf(const QString& field) const {
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (field.compare(QLatin1String(fields[i].name), Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QString CheckLibraryFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("the file does not exist");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    if (!info.isReadable())
+        return QStringLiteral("the file cannot be read");
+    if (IsReadOnly(path))
+        return QStringLiteral("the file is read-only, so nothing could be saved to it");
+    sqlite3* db = nullptr;
+    // Read-only and without URI tricks: checking a file never changes it.
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QString problem;
+    if (rc != SQLITE_OK)
+        problem = QStringLiteral("the file cannot be opened (%1)")
+                      .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    else {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        problem = CheckIntegrity(db);
+        if (problem.isEmpty())
+            problem = CheckTables(db);
+    }
+    sqlite3_close(db);
+    return problem;
+}
+
+void CreateEmptyLibrary(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw StoreError(StoreError::Kind::Write,
+                         QStringLiteral("%1 already exists; it is left as it is").arg(path));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    static const char* const kSchema =
+        "PRAGMA journal_mode=WAL;"
+        "CREATE TABLE tblSong (songid INTEGER PRIMARY KEY CHECK (songid BETWEEN 1 AND 32767),"
+        " Title TEXT, artist TEXT, filepath TEXT, playcount INTEGER NOT NULL DEFAULT 0);"
+        "CREATE TABLE tblPlayList (playlistid INTEGER PRIMARY KEY"
+        " CHECK (playlistid BETWEEN 1 AND 32767), Name TEXT);"
+        "CREATE TABLE tblPlayListTracks (TrackID INTEGER PRIMARY KEY"
+        " CHECK (TrackID BETWEEN 1 AND 32767), playlistid INTEGER, songid INTEGER);"
+        "CREATE TABLE tblFolder (FolderID INTEGER PRIMARY KEY"
+        " CHECK (FolderID BETWEEN 1 AND 32767), folder TEXT);";
+    char* error = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, kSchema, nullptr, nullptr, &error);
+    const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw StoreError(StoreError::Kind::Write,
+                         QStringLiteral("cannot create %1: %2").arg(path, message));
+}
+
+RecordSource::RecordSource(const QString& table) : schema_(TableSchema::Find(table)) {
+    if (!schema_)
+        throw StoreError(StoreError::Kind::Unusable,
+                         QStringLiteral("no library table is named %1").arg(table));
+}
+
+RecordSource::~RecordSource() { Close(); }
+
+void RecordSource::Close() {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    rows_.clear();
+    cursor_ = 0;
+    deletedHere_ = false;
+    pending_ = Pending::None;
+}
+
+void RecordSource::Fail(StoreError::Kind kind, const QString& what) const {
+    QString detail = what;
+    if (db_)
+        detail += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_)));
+    throw StoreError(kind, QStringLiteral("The library file %1: %2")
+                               .arg(Quoted(databaseName_), detail));
+}
+
+void RecordSource::Open() {
+    Close();
+    if (databaseName_.isEmpty())
+        throw StoreError(StoreError::Kind::NotOpen,
+                         QStringLiteral("No library file is set for %1")
+                             .arg(QLatin1String(schema_->name)));
+    const QString problem = CheckLibraryFile(databaseName_);
+    if (!problem.isEmpty())
+        throw StoreError(StoreError::Kind::Unusable,
+                         QStringLiteral("The library file %1 cannot be used: %2.")
+                             .arg(Quoted(databaseName_), problem));
+    const int rc = sqlite3_open_v2(databaseName_.toUtf8().constData(), &db_,
+                                   SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(StoreError::Kind::Unusable, QStringLiteral("cannot be opened"));
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=FULL");
+    ReadAll();
+}
+
+void RecordSource::Exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail(StoreError::Kind::Write, QString::fromLatin1(sql));
+}
+
+void RecordSource::RequireOpen() const {
+    if (!db_)
+        throw StoreError(StoreError::Kind::NotOpen,
+                         QStringLiteral("The library table %1 is not open")
+                             .arg(QLatin1String(schema_->name)));
+}
+
+sqlite3_stmt* RecordSource::Prepare(const QByteArray& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) !=
+        SQLITE_OK)
+        Fail(StoreError::Kind::Unusable, QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
+    return stmt;
+}
+
+static QByteArray FieldList(const TableSchema& schema) {
+    QByteArray list;
+    for (const auto& f : schema.fields)
+        list += QByteArray(", \"") + f.name + '"';
+    return list;
+}
+
+void RecordSource::ReadAll() {
+    RequireOpen();
+    Statement st;
+    st.stmt = Prepare("SELECT rowid" + FieldList(*schema_) + " FROM \"" + schema_->name +
+                      "\" ORDER BY \"" + schema_->fields[0].name + "\", rowid");
+    std::vector<StoredRow> rows;
+    const int n = static_cast<int>(schema_->fields.size());
+    int rc;
+    while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
+        StoredRow row{sqlite3_column_int64(st.stmt, 0), Row(n)};
+        for (int i = 0; i < n; ++i)
+            row.values[i] = ColumnValue(st.stmt, i + 1, schema_->fields[i].type);
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        Fail(StoreError::Kind::Unusable, QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
+    rows_ = std::move(rows);
+    cursor_ = 0;
+    deletedHere_ = false;
+    pending_ = Pending::None;
+}
+
+RecordSource::StoredRow RecordSource::ReadOne(qint64 rowid) {
+    Statement st;
+    st.stmt = Prepare("SELECT rowid" + FieldList(*schema_) + " FROM \"" + schema_->name +
+                      "\" WHERE rowid = ?1");
+    sqlite3_bind_int64(st.stmt, 1, rowid);
+    if (sqlite3_step(st.stmt) != SQLITE_ROW)
+        Fail(StoreError::Kind::Unusable,
+             QStringLiteral("a record just written to %1 cannot be read").arg(QLatin1String(schema_->name)));
+    const int n = static_cast<int>(schema_->fields.size());
+    StoredRow row{rowid, Row(n)};
+    for (int i = 0; i < n; ++i)
+        row.values[i] = ColumnValue(st.stmt, i + 1, schema_->fields[i].type);
+    return row;
+}
+
+void RecordSource::Refresh() {
+    RequireOpen();
+    ReadAll();
+}
+
+void RecordSource::MoveFirst() {
+    RequireOpen();
+    pending_ = Pending::None;
+    deletedHere_ = false;
+    cursor_ = 0;
+    if (rows_.empty())
+        throw StoreError(StoreError::Kind::NoCurrentRecord, QStringLiteral("No current record."));
+}
+
+void RecordSource::MoveNext() {
+    RequireOpen();
+    pending_ = Pending::None;
+    if (deletedHere_)
+        deletedHere_ = false; // the cursor already stands on the following record
+    else if (cursor_ < rows_.size())
+        ++cursor_;
+}
+
+void RecordSource::MoveLast() {
+    RequireOpen();
+    pending_ = Pending::None;
+    deletedHere_ = false;
+    if (rows_.empty()) {
+        cursor_ = 0;
+        throw StoreError(StoreError::Kind::NoCurrentRecord, QStringLiteral("No current record."));
+    }
+    cursor_ = rows_.size() - 1;
+}
+
+const RecordSource::StoredRow& RecordSource::Current() const {
+    RequireOpen();
+    if (deletedHere_ || cursor_ >= rows_.size())
+        throw StoreError(StoreError::Kind::NoCurrentRecord, QStringLiteral("No current record."));
+    return rows_[cursor_];
+}
+
+int RecordSource::FieldIndex(const QString& name) const {
+    const int index = schema_->IndexOf(name);
+    if (index < 0)
+        throw StoreError(StoreError::Kind::UnknownField,
+                         QStringLiteral("The table %1 has no field %2")
+                             .arg(QLatin1String(schema_->name), name));
+    return index;
+}
+
+QVariant RecordSource::Field(const QString& name) const {
+    const int index = FieldIndex(name);
+    if (pending_ != Pending::None)
+        return buffer_[index];
+    return Current().values[index];
+}
+
+QString RecordSource::Text(const QString& name) const { return Field(name).toString(); }
+
+int RecordSource::Number(const QString& name) const { return Field(name).toInt(); }
+
+const QVariant& RecordSource::At(int fieldIndex) const {
+    return Current().values.at(static_cast<size_t>(fieldIndex));
+}
+
+void RecordSource::AddNew() {
+    RequireOpen();
+    buffer_.assign(schema_->fields.size(), QVariant());
+    for (size_t i = 0; i < schema_->fields.size(); ++i)
+        buffer_[i] = schema_->fields[i].type == Type::Integer ? QVariant(0) : QVariant(QString());
+    written_.assign(schema_->fields.size(), false);
+    pending_ = Pending::Append;
+}
+
+void RecordSource::Edit() {
+    buffer_ = Current().values;
+    written_.assign(schema_->fields.size(), false);
+    pending_ = Pending::Edit;
+}
+
+void RecordSource::SetField(const QString& name, const QVariant& value) {
+    const int index = FieldIndex(name);
+    if (pending_ == Pending::None)
+        throw StoreError(StoreError::Kind::NoPending,
+                         QStringLiteral("A field can only be written after AddNew or Edit."));
+    buffer_[index] = value;
+    written_[index] = true;
+}
+
+void RecordSource::CheckIdentity(const Row& values) const {
+    bool ok = false;
+    const qlonglong id = values[0].toLongLong(&ok);
+    if (!ok || id < 1 || id > kMaxIdentity)
+        throw StoreError(StoreError::Kind::IdentityRange,
+                         QStringLiteral("The library cannot hold more than %1 %2.")
+                             .arg(kMaxIdentity)
+                             .arg(QLatin1String(schema_->identityNoun)));
+}
+
+void RecordSource::Update() {
+    RequireOpen();
+    if (pending_ == Pending::None)
+        throw StoreError(StoreError::Kind::NoPending, QStringLiteral("Update without AddNew or Edit."));
+    if (pending_ == Pending::Append && !written_[0])
+        throw StoreError(StoreError::Kind::IdentityRange,
+                         QStringLiteral("A new record needs an identity."));
+    CheckIdentity(buffer_);
+    QByteArray sql;
+    std::vector<int> bound;
+    if (pending_ == Pending::Append) {
+        QByteArray names, marks;
+        for (size_t i = 0; i < written_.size(); ++i) {
+            if (!written_[i])
+                continue;
+            bound.push_back(static_cast<int>(i));
+            names += QByteArray(names.isEmpty() ? "\"" : ", \"") + schema_->fields[i].name + '"';
+            marks += marks.isEmpty() ? "?" : ", ?";
+        }
+        sql = "INSERT INTO \"" + QByteArray(schema_->name) + "\" (" + names + ") VALUES (" +
+              marks + ")";
+    } else {
+        QByteArray sets;
+        for (size_t i = 0; i < written_.size(); ++i) {
+            if (!written_[i])
+                continue;
+            bound.push_back(static_cast<int>(i));
+            sets += QByteArray(sets.isEmpty() ? "\"" : ", \"") + schema_->fields[i].name + "\" = ?";
+        }
+        if (bound.empty()) { // nothing changed: nothing to write
+            pending_ = Pending::None;
+            return;
+        }
+        sql = "UPDATE \"" + QByteArray(schema_->name) + "\" SET " + sets + " WHERE rowid = ?";
+    }
+    Statement st;
+    st.stmt = Prepare(sql);
+    int index = 1;
+    for (int field : bound)
+        BindValue(st.stmt, index++, buffer_[field], schema_->fields[field].type);
+    if (pending_ == Pending::Edit)
+        sqlite3_bind_int64(st.stmt, index, rows_[cursor_].rowid);
+    const int rc = sqlite3_step(st.stmt);
+    if (rc != SQLITE_DONE) {
+        pending_ = Pending::None;
+        if ((rc & 0xff) == SQLITE_CONSTRAINT)
+            Fail(StoreError::Kind::Write,
+                 QStringLiteral("another record of %1 already has the identity %2")
+                     .arg(QLatin1String(schema_->name), buffer_[0].toString()));
+        Fail(StoreError::Kind::Write, QStringLiteral("could not be written"));
+    }
+    if (pending_ == Pending::Append) {
+        const bool wasEof = cursor_ >= rows_.size();
+        rows_.push_back(ReadOne(sqlite3_last_insert_rowid(db_)));
+        if (wasEof && !deletedHere_)
+            cursor_ = rows_.size();
+    } else {
+        rows_[cursor_] = ReadOne(rows_[cursor_].rowid);
+    }
+    pending_ = Pending::None;
+}
+
+void RecordSource::Delete() {
+    const qint64 rowid = Current().rowid;
+    pending_ = Pending::None;
+    Statement st;
+    st.stmt = Prepare("DELETE FROM \"" + QByteArray(schema_->name) + "\" WHERE rowid = ?1");
+    sqlite3_bind_int64(st.stmt, 1, rowid);
+    if (sqlite3_step(st.stmt) != SQLITE_DONE)
+        Fail(StoreError::Kind::Write, QStringLiteral("could not be written"));
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cursor_));
+    deletedHere_ = true;
+}
+
+QString TrimBlanks(const QString& s) {
+    qsizetype begin = 0, end = s.size();
+    while (begin < end && s[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && s[end - 1] == QLatin1Char(' '))
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+bool MatchesText(const QVariant& stored, const QString& wanted) {
+    return TrimBlanks(stored.toString()) == TrimBlanks(wanted);
+}
+
+bool MatchesNumber(const QVariant& stored, int wanted) {
+    bool ok = false;
+    const int value = stored.toInt(&ok);
+    return ok && value == wanted;
+}

@@ -1,0 +1,150 @@
+// The library store: record sources over the tables of "dbMedia.mdb".
+//
+// Contract:
+// - A RecordSource is bound to one table for its whole life. Open() and Refresh() read the whole
+//   table (ascending identity, the order of appends) into memory; every walk, match and ordering
+//   is done by the caller over that in-memory set.
+// - Update() and Delete() are written through at once: each is one committed SQLite transaction
+//   (WAL journal, synchronous=FULL) before it returns, so it survives the program being killed.
+// - Changes made through another source (or another process) become visible only at Refresh().
+// - Every failure is thrown as StoreError. An empty set makes MoveFirst/MoveLast and field reads
+//   throw Kind::NoCurrentRecord, which callers use to recognise an empty table.
+// - Waits: a locked file is retried for at most kBusyTimeoutMs, then reported as an error.
+// - Values: a field with no stored value reads as empty text (text fields) or 0 (number fields).
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class StoreError : public std::runtime_error {
+public:
+    enum class Kind {
+        NoCurrentRecord, // empty set, cursor past the end or on a deleted record
+        NotOpen,         // the source has no database yet
+        Unusable,        // the file is not a library: damaged, not SQLite, a table or field missing
+        Write,           // a write failed (read-only file, disk full, locked past the timeout)
+        IdentityRange,   // an identity outside 1..32767
+        NoPending,       // Update without AddNew or Edit
+        UnknownField,
+    };
+    StoreError(Kind kind, const QString& message)
+        : std::runtime_error(message.toStdString()), kind_(kind), message_(message) {}
+    Kind kind() const { return kind_; }
+    const QString& message() const { return message_; }
+
+private:
+    Kind kind_;
+    QString message_;
+};
+
+// The fixed shape of one library table.
+struct TableSchema {
+    enum class Type { Integer, Text };
+    struct Field {
+        const char* name;
+        Type type;
+    };
+    const char* name;
+    std::vector<Field> fields; // fields[0] is the identity field
+    const char* identityNoun;  // what the table holds, for messages: "songs", "playlists", ...
+
+    // The schema of a table by name (case-sensitive); nullptr for an unknown table.
+    static const TableSchema* Find(const QString& table);
+    static const std::vector<const TableSchema*>& All();
+    int IndexOf(const QString& field) const; // case-insensitive; -1 when absent
+};
+
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kMaxIdentity = 32767;
+
+// Checks that the file at `path` can be used as a library without writing to it. Returns an empty
+// text when it can, otherwise a short sentence saying what is wrong (for a message to the user).
+QString CheckLibraryFile(const QString& path);
+
+// Creates a new empty library file with the four tables (used by the build to make the file
+// that ships with the player; the player itself never creates one). Throws StoreError.
+void CreateEmptyLibrary(const QString& path);
+
+class RecordSource {
+public:
+    using Row = std::vector<QVariant>;
+
+    explicit RecordSource(const QString& table);
+    ~RecordSource();
+    RecordSource(const RecordSource&) = delete;
+    RecordSource& operator=(const RecordSource&) = delete;
+
+    void SetDatabaseName(const QString& path) { databaseName_ = path; }
+    const QString& DatabaseName() const { return databaseName_; }
+    const TableSchema& Schema() const { return *schema_; }
+
+    // Connects to the file and reads the table; cursor on the first record.
+    void Open();
+    bool IsOpen() const { return db_ != nullptr; }
+    void Close();
+
+    void Refresh();
+    void MoveFirst();
+    void MoveNext();
+    void MoveLast();
+    bool Eof() const { return !deletedHere_ && cursor_ >= rows_.size(); }
+    int RecordCount() const { return static_cast<int>(rows_.size()); }
+
+    // Field reads: the pending buffer while an append or edit is pending, otherwise the current
+    // record. Text() gives the value as text (a number in decimal), Number() as a whole number
+    // (text that is not a number reads as 0).
+    QVariant Field(const QString& name) const;
+    QString Text(const QString& name) const;
+    int Number(const QString& name) const;
+    // Fast read by field index, no pending buffer: for walks over the whole set.
+    const QVariant& At(int fieldIndex) const;
+    int FieldIndex(const QString& name) const;
+
+    void AddNew();
+    void Edit();
+    void SetField(const QString& name, const QVariant& value);
+    void Update();
+    void Delete();
+    void CancelUpdate() { pending_ = Pending::None; } // drops a pending append or edit
+    bool HasPending() const { return pending_ != Pending::None; }
+
+private:
+    enum class Pending { None, Append, Edit };
+    struct StoredRow {
+        qint64 rowid;
+        Row values;
+    };
+
+    void RequireOpen() const;
+    const StoredRow& Current() const;
+    void ReadAll();
+    StoredRow ReadOne(qint64 rowid);
+    void Exec(const char* sql);
+    sqlite3_stmt* Prepare(const QByteArray& sql);
+    [[noreturn]] void Fail(StoreError::Kind kind, const QString& what) const;
+    void CheckIdentity(const Row& values) const;
+
+    const TableSchema* schema_;
+    QString databaseName_;
+    sqlite3* db_ = nullptr;
+    std::vector<StoredRow> rows_;
+    size_t cursor_ = 0;
+    bool deletedHere_ = false; // the cursor stands on the gap left by Delete()
+    Pending pending_ = Pending::None;
+    Row buffer_;
+    std::vector<bool> written_; // fields set in the buffer since AddNew/Edit
+};
+
+// Matching of stored values, as every lookup of the program does it.
+// By text: both sides as text, trimmed of leading and trailing blanks, equal character for
+// character (case counts). By number: the stored value as a whole number equals `wanted`.
+QString TrimBlanks(const QString& s);
+bool MatchesText(const QVariant& stored, const QString& wanted);
+bool MatchesNumber(const QVariant& stored, int wanted);

@@ -1,0 +1,51 @@
+#include "import/FileNames.h"
+
+#include "core/Store.h"
+
+namespace {
+constexpr int kMaxNameLength = 80;
+constexpr int kMaxPathLength = 255;
+
+void ReplaceCharacters(QString& s) {
+    s.replace(QLatin1Char('&'), QLatin1Char('+'));
+    s.replace(QLatin1Char('.'), QLatin1Char(' '));
+    s.replace(QLatin1Char('*'), QLatin1Char(' '));
+    s.replace(QLatin1Char('!'), QLatin1Char(' '));
+    s.replace(QLatin1String("  "), QLatin1String(" ")); // one pass: three blanks become two
+}
+} // namespace
+
+QString firstlettercaps(const QString& s) {
+    if (s.isEmpty())
+        return s;
+    QString result = s.left(1).toUpper() + s.mid(1).toLower();
+    bool wordStart = false;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        if (i >= 1 && wordStart)
+            result.replace(i, 1, result.mid(i, 1).toUpper());
+        const QChar c = result.at(i);
+        wordStart = i == 0 || c == QLatin1Char(' ') || c == QLatin1Char('.') ||
+                    c == QLatin1Char(',');
+    }
+    return result;
+}
+
+bool IsVideoPath(const QString& path) {
+    const QString type = path.right(3).toLower();
+    return type == QLatin1String("mpg") || type == QLatin1String("peg") ||
+           type == QLatin1String("avi") || type == QLatin1String("vob") ||
+           type == QLatin1String("wmv");
+}
+
+NormalisedItem NormaliseItem(const QString& path, QString artist, QString title) {
+    if (IsVideoPath(path))
+        title += QStringLiteral(" [video]");
+    ReplaceCharacters(artist);
+    ReplaceCharacters(title);
+    title = firstlettercaps(title);
+    artist = firstlettercaps(artist);
+    NormalisedItem item{TrimBlanks(artist), TrimBlanks(title), TrimBlanks(path), false};
+    item.fits = item.artist.size() <= kMaxNameLength && item.title.size() <= kMaxNameLength &&
+                item.path.size() <= kMaxPathLength;
+    return item;
+}

@@ -1,0 +1,349 @@
+#include "media/MpvMciService.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <cmath>
+
+struct MpvMciService::Player {
+    mpv_handle* handle = nullptr;
+    bool frames = false; // time format: frames instead of milliseconds
+    bool stopped = true;
+    ~Player() {
+        if (handle)
+            mpv_terminate_destroy(handle);
+    }
+    double Number(const char* property) const {
+        double value = 0;
+        if (mpv_get_property(handle, property, MPV_FORMAT_DOUBLE, &value) < 0)
+            return 0;
+        return value;
+    }
+    bool Flag(const char* property) const {
+        int value = 0;
+        mpv_get_property(handle, property, MPV_FORMAT_FLAG, &value);
+        return value != 0;
+    }
+    int SetNumber(const char* property, double value) {
+        return mpv_set_property(handle, property, MPV_FORMAT_DOUBLE, &value);
+    }
+    int SetFlag(const char* property, bool on) {
+        int value = on ? 1 : 0;
+        return mpv_set_property(handle, property, MPV_FORMAT_FLAG, &value);
+    }
+    double FrameRate() const {
+        const double fps = Number("container-fps");
+        return fps > 0 ? fps : Number("estimated-vf-fps");
+    }
+    // Units of the alias's time format per second.
+    double Scale() const { return frames ? FrameRate() : 1000.0; }
+    double LengthSeconds() const { return Number("duration"); }
+    double PositionSeconds() const {
+        const double length = LengthSeconds();
+        if (Flag("eof-reached"))
+            return length;
+        return std::clamp(Number("time-pos"), 0.0, length);
+    }
+    int Seek(double seconds) {
+        const QByteArray target = QByteArray::number(seconds, 'f', 3);
+        const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
+        return mpv_command(handle, args);
+    }
+    void Drain() {
+        while (mpv_wait_event(handle, 0)->event_id != MPV_EVENT_NONE) {
+        }
+    }
+};
+
+struct MpvMciService::Request {
+    QString verb;
+    QStringList words; // after the verb; quoted words without their quotes
+    QString reply;
+};
+
+namespace {
+
+QStringList Tokenize(const QString& text) {
+    QStringList words;
+    QString word;
+    bool quoted = false, any = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            any = true;
+        } else if (c == QLatin1Char(' ') && !quoted) {
+            if (any)
+                words << word;
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any)
+        words << word;
+    return words;
+}
+
+bool Is(const QString& word, const char* keyword) {
+    return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+}
+
+bool ToNumber(const QString& text, double* value) {
+    bool ok = false;
+    *value = text.toDouble(&ok);
+    return ok && std::isfinite(*value);
+}
+
+} // namespace
+
+MpvMciService::MpvMciService() : extraOptions_(qEnvironmentVariable("JUKORA_MPV_OPTIONS")) {}
+
+MpvMciService::~MpvMciService() { players_.clear(); }
+
+QString MpvMciService::ErrorString(quint32 code) {
+    switch (code) {
+    case Ok:
+        return QStringLiteral("The command completed successfully.");
+    case UnknownCommand:
+        return QStringLiteral("The command is not recognised.");
+    case NotOpen:
+        return QStringLiteral("No media is open under that alias.");
+    case AliasInUse:
+        return QStringLiteral("The alias is already in use by an open media file.");
+    case FileNotFound:
+        return QStringLiteral("The media file cannot be found.");
+    case CannotPlay:
+        return QStringLiteral("The media file cannot be played: its format is not recognised "
+                              "or it is damaged.");
+    case BadParameter:
+        return QStringLiteral("A parameter of the command is missing or not valid.");
+    case EngineFailed:
+        return QStringLiteral("The media engine could not be started.");
+    case TimedOut:
+        return QStringLiteral("The media engine did not answer in time.");
+    default:
+        return {};
+    }
+}
+
+MpvMciService::Player* MpvMciService::Find(const QString& alias) {
+    const auto it = players_.find(alias.toLower());
+    return it == players_.end() ? nullptr : it->get();
+}
+
+quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
+    Request request;
+    QStringList words = Tokenize(command);
+    if (words.isEmpty())
+        return UnknownCommand;
+    request.verb = words.takeFirst().toLower();
+    request.words = words;
+    const quint32 code = Dispatch(request);
+    if (reply)
+        *reply = replyLength > 0 ? request.reply.left(replyLength - 1) : QString();
+    return code;
+}
+
+quint32 MpvMciService::Open(Request& r) {
+    if (r.words.isEmpty())
+        return BadParameter;
+    // The path runs up to the first keyword (bare paths may hold blanks).
+    QString path, alias;
+    qint64 parent = 0;
+    int i = 0;
+    auto keyword = [](const QString& w) {
+        return Is(w, "type") || Is(w, "alias") || Is(w, "parent") || Is(w, "style") ||
+               Is(w, "wait") || Is(w, "shareable");
+    };
+    QStringList pathWords;
+    while (i < r.words.size() && !(i > 0 && keyword(r.words[i])))
+        pathWords << r.words[i++];
+    path = pathWords.join(QLatin1Char(' '));
+    for (; i < r.words.size(); ++i) {
+        const QString& w = r.words[i];
+        const bool hasValue = i + 1 < r.words.size();
+        if ((Is(w, "type") || Is(w, "style")) && hasValue)
+            ++i;
+        else if (Is(w, "alias") && hasValue)
+            alias = r.words[++i];
+        else if (Is(w, "parent") && hasValue)
+            parent = r.words[++i].toLongLong();
+        else if (!Is(w, "wait") && !Is(w, "shareable"))
+            return BadParameter;
+    }
+    if (alias.isEmpty())
+        alias = path;
+    if (Find(alias))
+        return AliasInUse;
+    if (!QFileInfo(path).isFile())
+        return FileNotFound;
+
+    auto player = std::make_shared<Player>();
+    player->handle = mpv_create();
+    if (!player->handle)
+        return EngineFailed;
+    mpv_handle* h = player->handle;
+    for (const char* option : {"terminal=no", "idle=yes", "pause=yes", "keep-open=yes",
+                               "audio-fallback-to-null=yes", "input-default-bindings=no",
+                               "input-vo-keyboard=no", "osc=no", "force-window=no"}) {
+        const QByteArray pair(option);
+        const qsizetype eq = pair.indexOf('=');
+        mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
+    }
+    if (parent != 0) {
+        int64_t wid = parent;
+        mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
+    }
+    for (const QString& pair : extraOptions_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QByteArray utf8 = pair.toUtf8();
+        const qsizetype eq = utf8.indexOf('=');
+        if (eq > 0)
+            mpv_set_option_string(h, utf8.left(eq).constData(), utf8.mid(eq + 1).constData());
+    }
+    if (mpv_initialize(h) < 0)
+        return EngineFailed;
+    const QByteArray file = path.toUtf8(); // owned for the duration of the call
+    const char* args[] = {"loadfile", file.constData(), nullptr};
+    if (mpv_command(h, args) < 0)
+        return CannotPlay;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const double left = (kOpenTimeoutMs - clock.elapsed()) / 1000.0;
+        if (left <= 0)
+            return TimedOut;
+        const mpv_event* event = mpv_wait_event(h, left);
+        if (event->event_id == MPV_EVENT_FILE_LOADED)
+            break;
+        if (event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_SHUTDOWN)
+            return CannotPlay;
+    }
+    players_.insert(alias.toLower(), player);
+    return Ok;
+}
+
+quint32 MpvMciService::Close(Request& r) {
+    if (r.words.size() != 1)
+        return BadParameter;
+    if (Is(r.words[0], "all")) {
+        players_.clear();
+        return Ok;
+    }
+    return players_.remove(r.words[0].toLower()) ? Ok : NotOpen;
+}
+
+quint32 MpvMciService::Dispatch(Request& r) {
+    if (r.verb == QLatin1String("open"))
+        return Open(r);
+    if (r.verb == QLatin1String("close"))
+        return Close(r);
+    static const char* const kKnown[] = {"play", "pause", "resume", "stop",  "seek",
+                                         "set",  "setaudio", "status", "put"};
+    if (std::none_of(std::begin(kKnown), std::end(kKnown),
+                     [&](const char* k) { return r.verb == QLatin1String(k); }))
+        return UnknownCommand;
+    if (r.words.isEmpty())
+        return BadParameter;
+    Player* p = Find(r.words.takeFirst());
+    if (!p)
+        return NotOpen;
+    p->Drain();
+    const QStringList& w = r.words;
+    double n = 0;
+    if (r.verb == QLatin1String("play")) {
+        for (int i = 0; i + 1 < w.size(); i += 2) {
+            if (!ToNumber(w[i + 1], &n) || p->Scale() <= 0)
+                return BadParameter;
+            if (Is(w[i], "from"))
+                p->Seek(n / p->Scale());
+            else if (Is(w[i], "to"))
+                p->SetNumber("end", n / p->Scale());
+            else
+                return BadParameter;
+        }
+        p->stopped = false;
+        return p->SetFlag("pause", false) < 0 ? CannotPlay : Ok;
+    }
+    if (r.verb == QLatin1String("pause") || r.verb == QLatin1String("stop")) {
+        p->stopped = r.verb == QLatin1String("stop");
+        return p->SetFlag("pause", true) < 0 ? CannotPlay : Ok;
+    }
+    if (r.verb == QLatin1String("resume")) {
+        p->stopped = false;
+        return p->SetFlag("pause", false) < 0 ? CannotPlay : Ok;
+    }
+    if (r.verb == QLatin1String("seek")) {
+        if (w.size() != 2 || !Is(w[0], "to"))
+            return BadParameter;
+        double seconds = 0;
+        if (Is(w[1], "start"))
+            seconds = 0;
+        else if (Is(w[1], "end"))
+            seconds = p->LengthSeconds();
+        else if (ToNumber(w[1], &n) && p->Scale() > 0)
+            seconds = n / p->Scale();
+        else
+            return BadParameter;
+        p->SetFlag("pause", true);
+        p->stopped = true;
+        return p->Seek(seconds) < 0 ? CannotPlay : Ok;
+    }
+    if (r.verb == QLatin1String("set")) {
+        if (w.size() == 3 && Is(w[0], "time") && Is(w[1], "format")) {
+            if (Is(w[2], "milliseconds") || Is(w[2], "ms"))
+                p->frames = false;
+            else if (Is(w[2], "frames"))
+                p->frames = true;
+            else
+                return BadParameter;
+            return Ok;
+        }
+        if (w.size() == 2 && Is(w[0], "speed") && ToNumber(w[1], &n)) {
+            p->SetNumber("speed", std::clamp(n / 1000.0, 0.01, 100.0));
+            return Ok;
+        }
+        return BadParameter;
+    }
+    if (r.verb == QLatin1String("setaudio")) {
+        // [left|right] volume to <n>: the channel words are accepted; the volume is the same
+        // on both channels.
+        int i = 0;
+        if (i < w.size() && (Is(w[i], "left") || Is(w[i], "right")))
+            ++i;
+        if (w.size() != i + 3 || !Is(w[i], "volume") || !Is(w[i + 1], "to") ||
+            !ToNumber(w[i + 2], &n))
+            return BadParameter;
+        const double maximum = p->Number("volume-max");
+        p->SetNumber("volume", std::clamp(n / 10.0, 0.0, maximum > 0 ? maximum : 100.0));
+        return Ok;
+    }
+    if (r.verb == QLatin1String("status")) {
+        if (w.size() != 1)
+            return BadParameter;
+        if (Is(w[0], "position"))
+            r.reply = QString::number(std::llround(p->PositionSeconds() * p->Scale()));
+        else if (Is(w[0], "length"))
+            r.reply = QString::number(std::llround(p->LengthSeconds() * p->Scale()));
+        else if (Is(w[0], "mode"))
+            r.reply = p->stopped ? QStringLiteral("stopped")
+                      : p->Flag("pause") ? QStringLiteral("paused")
+                                         : QStringLiteral("playing");
+        else
+            return BadParameter;
+        return Ok;
+    }
+    // put <a> window at x y w h: the picture fills the window named at open; the rectangle is
+    // checked and accepted.
+    if (w.size() != 6 || !Is(w[0], "window") || !Is(w[1], "at"))
+        return BadParameter;
+    for (int i = 2; i < 6; ++i)
+        if (!ToNumber(w[i], &n))
+            return BadParameter;
+    return Ok;
+}

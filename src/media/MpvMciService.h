@@ -1,0 +1,61 @@
+// The real command-string media service, over libmpv: one libmpv player per alias.
+//
+// Grammar (command words and keywords in any capitalisation, aliases compared without regard to
+// case, paths with blanks in double quotes):
+//   open <path> [type <device>] [alias <a>] [parent <window id>] [style <s>]   (file loaded,
+//        paused at its start, before it returns; the alias defaults to the path)
+//   close <a>|all      play <a> [from <n>] [to <n>]     pause <a>     resume <a>     stop <a>
+//   seek <a> to <n>|start|end       set <a> time format milliseconds|ms|frames
+//   set <a> speed <n>  (1000 = normal)       setaudio <a> [left|right] volume to <n> (0..1000)
+//   status <a> position|length|mode           put <a> window at <x> <y> <w> <h>
+// Numbers are in the alias's time format, milliseconds after open. A position never passes the
+// length, and equals it once the end is reached. Every call returns within kOpenTimeoutMs.
+// Failures return a non-zero code (see ErrorString) and never throw.
+//
+// One thread: all calls come from the user-interface thread.
+#pragma once
+
+#include "media/MciSender.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+class MpvMciService final : public MciSender {
+public:
+    enum Code : quint32 {
+        Ok = 0,
+        UnknownCommand = 1,
+        NotOpen,
+        AliasInUse,
+        FileNotFound,
+        CannotPlay,
+        BadParameter,
+        EngineFailed,
+        TimedOut,
+    };
+    static constexpr int kOpenTimeoutMs = 5000;
+
+    // Extra libmpv options for every player, as "name=value" pairs separated by blanks; taken
+    // from JUKORA_MPV_OPTIONS (tests use "ao=null vo=null").
+    MpvMciService();
+    ~MpvMciService() override;
+
+    quint32 SendString(const QString& command, QString* reply = nullptr,
+                       int replyLength = 0) override;
+    QString ErrorString(quint32 code) override;
+    int OpenAliasCount() const { return static_cast<int>(players_.size()); }
+
+    struct Player;
+    struct Request;
+
+private:
+    quint32 Dispatch(Request& request);
+    quint32 Open(Request& request);
+    quint32 Close(Request& request);
+    Player* Find(const QString& alias);
+
+    QHash<QString, std::shared_ptr<Player>> players_;
+    QString extraOptions_;
+};

@@ -1,0 +1,49 @@
+// The skin's building block: an image that reports mouse movement and clicks, and the pair of a
+// normal image and its "Over" image at one place. The mouse over the normal image shows the Over
+// image (the window's hover handler does the swap); the click handler sits on the Over image.
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QRect>
+
+class QMouseEvent;
+
+// Geometry is kept in twips, as the window's layout is written; 15 twips make one pixel.
+constexpr int kTwipsPerPixel = 15;
+inline int ToPixels(int twips) { return twips / kTwipsPerPixel; }
+inline int ToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+QRect TwipsRect(int left, int top, int width, int height);
+
+class SkinImage : public QLabel {
+    Q_OBJECT
+public:
+    SkinImage(QWidget* parent, const QString& name, const QRect& twips, const QColor& face,
+              const QString& tooltip = QString());
+
+signals:
+    void mouseMoved();
+    void clicked();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+struct ImagePair {
+    SkinImage* normal = nullptr;
+    SkinImage* over = nullptr;
+    // Highlights: the Over image shows, the normal image hides.
+    void Highlight() {
+        over->show();
+        normal->hide();
+    }
+    // Back to normal (or both hidden when the pair is not the shown half of a toggle).
+    void Restore(bool visible = true) {
+        over->hide();
+        normal->setVisible(visible);
+    }
+};
+
+ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,
+                        const QString& tooltip, const QColor& face);

@@ -1,0 +1,274 @@
+#include "skin/frmPlayer.h"
+
+#include "import/FileListBox.h"
+#include "import/frmAdd.h"
+#include "prefs/frmInfo.h"
+#include "skin/frmSkin.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+const QColor kButtonFace(0x3a, 0x5f, 0x8f);
+const QColor kBackground(0x20, 0x24, 0x2c);
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(twips);
+    return label;
+}
+
+QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(twips);
+    list->setMouseTracking(true);
+    return list;
+}
+} // namespace
+
+frmPlayer::frmPlayer(PlayerServices services)
+    : media{services.media, services.dialogs, QString()}, dialogs(services.dialogs),
+      programFolder_(services.programFolder), commandLine_(services.commandLine),
+      lock_(services.programFolder) {
+    setObjectName(QStringLiteral("frmPlayer"));
+    setFixedSize(ToPixels(8415), ToPixels(8670));
+    setFont(QFont(QStringLiteral("Verdana"), 8));
+    BuildControls();
+    BuildButtons();
+    Timer1.setInterval(100);
+    tmrPlay.setInterval(10);
+    tmrCueSong.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &frmPlayer::Timer1_Timer);
+    connect(&tmrPlay, &QTimer::timeout, this, &frmPlayer::tmrPlay_Timer);
+    connect(&tmrCueSong, &QTimer::timeout, this, &frmPlayer::tmrCueSong_Timer);
+    skin_ = new frmSkin(*this);
+    info_ = new frmInfo(*this);
+}
+
+frmPlayer::~frmPlayer() {
+    Form_Unload();
+    delete add_;
+    delete info_;
+    delete skin_;
+}
+
+QString frmPlayer::Caption() { return QStringLiteral("Jukora - V%1.%2").arg(2).arg(1); }
+
+frmAdd* frmPlayer::add() {
+    if (!add_)
+        add_ = new frmAdd(*this);
+    return add_;
+}
+
+void frmPlayer::BuildControls() {
+    auto* imgBG = new SkinImage(this, QStringLiteral("imgBG"), TwipsRect(0, 0, 8415, 8670),
+                                kBackground);
+    connect(imgBG, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
+
+    MakeLabel(this, QStringLiteral("Label9"), TwipsRect(4560, 240, 840, 285),
+              QStringLiteral("Search:"));
+    txtSearch = new QLineEdit(this);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch->setGeometry(TwipsRect(5400, 240, 2055, 285));
+
+    lstPlayLists = MakeList(this, QStringLiteral("lstPlayLists"), TwipsRect(360, 720, 2760, 4695));
+    lstArtist = MakeList(this, QStringLiteral("lstArtist"), TwipsRect(3240, 720, 4215, 3375));
+    auto* lblSlider = MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135),
+                                QString());
+    lblSlider->setCursor(Qt::SizeVerCursor);
+    lstTracks = MakeList(this, QStringLiteral("lstTracks"), TwipsRect(3240, 4200, 4215, 2205));
+    for (QListWidget* list : {lstPlayLists, lstArtist, lstTracks}) {
+        list->viewport()->setMouseTracking(true);
+        list->viewport()->installEventFilter(this);
+    }
+    connect(lstPlayLists, &QListWidget::itemClicked, this, [this] { lstPlayLists_Click(); });
+
+    File1 = new FileListBox(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(TwipsRect(360, 720, 2760, 4695));
+    File1->hide();
+    connect(File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
+
+    MakeLabel(this, QStringLiteral("Label8"), TwipsRect(2040, 6480, 1155, 255),
+              QStringLiteral("Cued songs:"));
+    lstCuedSongs = MakeList(this, QStringLiteral("lstCuedSongs"), TwipsRect(3240, 6480, 3855, 255));
+
+    MakeLabel(this, QStringLiteral("Label7"), TwipsRect(2040, 6840, 1200, 240),
+              QStringLiteral("Song Speed:"));
+    auto* picSpeed = MakeLabel(this, QStringLiteral("picSpeed"), TwipsRect(2040, 7080, 3495, 255),
+                               QString());
+    picSpeed->setFrameShape(QFrame::Box);
+    auto* lblSongSpeed = MakeLabel(picSpeed, QStringLiteral("lblSongSpeed"),
+                                   TwipsRect(1718, 0, 135, 255), QString());
+    lblSongSpeed->setToolTip(QStringLiteral("song speed"));
+    lblSongSpeed->setStyleSheet(QStringLiteral("background: blue"));
+
+    auto* imgVol = new SkinImage(this, QStringLiteral("imgVol"), TwipsRect(6120, 6840, 1785, 615),
+                                 QColor(0x4c, 0xa0, 0x4c), QStringLiteral("volume"));
+    connect(imgVol, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
+
+    auto* picSongProgress = MakeLabel(this, QStringLiteral("picSongProgress"),
+                                      TwipsRect(1440, 7560, 4695, 255), QString());
+    picSongProgress->setFrameShape(QFrame::Box);
+    auto* lblProgress = MakeLabel(picSongProgress, QStringLiteral("lblProgress"),
+                                  TwipsRect(0, 0, 135, 255), QString());
+    lblProgress->setToolTip(QStringLiteral("song progress"));
+    lblProgress->setStyleSheet(QStringLiteral("background: blue"));
+    lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
+                               TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
+    lblRunningTime->setToolTip(QStringLiteral("running time"));
+    auto* picTrackTitle = MakeLabel(this, QStringLiteral("picTrackTitle"),
+                                    TwipsRect(1440, 7920, 4695, 255), QString());
+    lblTrack = MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255),
+                         QString());
+
+    auto* Image1 = new SkinImage(this, QStringLiteral("Image1"), TwipsRect(0, 8280, 8415, 390),
+                                 kBackground.lighter(130));
+    connect(Image1, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
+    MakeLabel(this, QStringLiteral("Label6"), TwipsRect(360, 8340, 5400, 255),
+              QStringLiteral("Your music, your library."));
+    lblCopyright = MakeLabel(this, QStringLiteral("lblCopyright"), TwipsRect(6840, 8340, 1335, 255),
+                             QStringLiteral("Tobrinvale"));
+
+    fraAddToPlaylist = new QWidget(this);
+    fraAddToPlaylist->setObjectName(QStringLiteral("fraAddToPlaylist"));
+    fraAddToPlaylist->setGeometry(TwipsRect(360, 120, 7695, 6375));
+    fraAddToPlaylist->hide();
+    fraEditPlayList = new QWidget(this);
+    fraEditPlayList->setObjectName(QStringLiteral("fraEditPlayList"));
+    fraEditPlayList->setGeometry(TwipsRect(360, 120, 7695, 6375));
+    fraEditPlayList->hide();
+}
+
+void frmPlayer::BuildButtons() {
+    struct Spec {
+        ImagePair* pair;
+        const char* name;
+        QRect place;
+        const char* tooltip;
+        bool restoreOthersFirst;
+    };
+    const Spec buttons[] = {
+        {&imgFiles, "imgFiles", TwipsRect(360, 120, 540, 480), "add files/folders", false},
+        {&imgNew, "imgNew", TwipsRect(960, 120, 540, 480), "new playlist", false},
+        {&imgEdit, "imgEdit", TwipsRect(1560, 120, 540, 480), "edit playlist", false},
+        {&imgnorepeat, "imgnorepeat", TwipsRect(2160, 120, 540, 480), "normal play", false},
+        {&imgrepeat, "imgrepeat", TwipsRect(2160, 120, 540, 480), "repeat 1 track", false},
+        {&imgInfo, "imgInfo", TwipsRect(2760, 120, 540, 480), "preferences", false},
+        {&imgSkin, "imgSkin", TwipsRect(7800, 120, 480, 480), "", false},
+        {&imgBrowse, "imgBrowse", TwipsRect(7560, 720, 720, 735), "show/hide artists", false},
+        {&imgCue, "imgCue", TwipsRect(7560, 4320, 675, 675), "cue song", true},
+        {&imgAdd, "imgAdd", TwipsRect(7560, 5040, 675, 675), "add to playlist", true},
+        {&imgDelete, "imgDelete", TwipsRect(7560, 5760, 675, 675), "delete from playlist", true},
+        {&imgVid, "imgVid", TwipsRect(360, 5520, 675, 675), "play a background video", false},
+        {&imgSeperate, "imgSeperate", TwipsRect(1080, 5520, 675, 675),
+         "seperate video from player", false},
+        {&imgNoSeperate, "imgNoSeperate", TwipsRect(1080, 5520, 675, 675), "pin video to player",
+         false},
+        {&imgRepeatVid, "imgRepeatVid", TwipsRect(1800, 5520, 675, 675), "repeat 1 video", false},
+        {&imgNoRepeatVid, "imgNoRepeatVid", TwipsRect(1800, 5520, 675, 675), "normal video play",
+         false},
+        {&imgUnCue, "imgUnCue", TwipsRect(7200, 6480, 255, 255), "un-cue song", false},
+        {&imgPlay, "imgPlay", TwipsRect(360, 6840, 675, 675), "play", false},
+        {&imgPause, "imgPause", TwipsRect(360, 6840, 675, 675), "pause", false},
+        {&imgStop, "imgStop", TwipsRect(1200, 6960, 435, 435), "stop", false},
+        {&imgVolDown, "imgVolDown", TwipsRect(5880, 7080, 315, 315), "decrease volume", false},
+        {&imgVolUp, "imgVolUp", TwipsRect(7920, 7080, 315, 315), "increase volume", false},
+    };
+    for (const Spec& b : buttons) {
+        *b.pair = MakeImagePair(this, QLatin1String(b.name), b.place, QLatin1String(b.tooltip),
+                                kButtonFace);
+        ConnectHover(*b.pair, b.restoreOthersFirst);
+    }
+    imgDelete.normal->setToolTip(QStringLiteral("remove from playlist"));
+    // The video pinning pair swaps only once something has been sent to the video window.
+    for (ImagePair* pin : {&imgSeperate, &imgNoSeperate}) {
+        disconnect(pin->normal, &SkinImage::mouseMoved, this, nullptr);
+        connect(pin->normal, &SkinImage::mouseMoved, this, [this, pin] {
+            if (state.VideoStarted)
+                pin->Highlight();
+        });
+    }
+
+    const Spec addPanel[] = {
+        {&imgOk, "imgOk", TwipsRect(4800, 5400, 675, 675), "confirm add", false},
+        {&imgBack, "imgBack", TwipsRect(5640, 5400, 675, 675), "cancel add", false},
+    };
+    for (const Spec& b : addPanel) {
+        *b.pair = MakeImagePair(fraAddToPlaylist, QLatin1String(b.name), b.place,
+                                QLatin1String(b.tooltip), kButtonFace);
+        ConnectHover(*b.pair);
+    }
+    const Spec editPanel[] = {
+        {&imgRename, "imgRename", TwipsRect(4800, 600, 675, 675), "rename playlist", false},
+        {&imgRenameTrack, "imgRenameTrack", TwipsRect(4800, 3600, 675, 675),
+         "rename artist and title", false},
+        {&imgDeletePlayList, "imgDeletePlayList", TwipsRect(5640, 600, 675, 675),
+         "delete playlist", false},
+        {&imgSave, "imgSave", TwipsRect(6480, 600, 675, 675), "save playlist to playlist folder",
+         false},
+        {&imgEditBack, "imgEditBack", TwipsRect(6480, 5400, 675, 675), "done", false},
+    };
+    for (const Spec& b : editPanel) {
+        *b.pair = MakeImagePair(fraEditPlayList, QLatin1String(b.name), b.place,
+                                QLatin1String(b.tooltip), kButtonFace);
+        ConnectHover(*b.pair);
+    }
+}
+
+void frmPlayer::ConnectHover(ImagePair& pair, bool restoreOthersFirst) {
+    ImagePair* p = &pair;
+    connect(p->normal, &SkinImage::mouseMoved, this, [this, p, restoreOthersFirst] {
+        if (restoreOthersFirst)
+            NoMouseOvers();
+        p->Highlight();
+    });
+}
+
+void frmPlayer::ShowToggle(ImagePair& on, ImagePair& off, bool showOn) {
+    on.Restore(showOn);
+    off.Restore(!showOn);
+}
+
+void frmPlayer::NoMouseOvers() {
+    QFont font = lblCopyright->font();
+    font.setUnderline(false);
+    lblCopyright->setFont(font);
+    for (ImagePair* pair :
+         {&imgPlay, &imgSkin, &imgStop, &imgPause, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue,
+          &imgAdd, &imgDelete, &imgNew, &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue,
+          &imgrepeat, &imgnorepeat, &imgInfo, &imgSeperate, &imgNoSeperate, &imgVid,
+          &imgRepeatVid, &imgNoRepeatVid})
+        pair->over->hide();
+    imgSkin.normal->show();
+    imgVid.normal->show();
+    ShowToggle(imgRepeatVid, imgNoRepeatVid, state.RepeatOneVideo);
+    ShowToggle(imgNoSeperate, imgSeperate, state.seperatevideo);
+    ShowToggle(imgrepeat, imgnorepeat, state.RepeatOneSong);
+    ShowToggle(imgPause, imgPlay, state.songplaying);
+    for (ImagePair* pair : {&imgStop, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue, &imgAdd,
+                            &imgDelete, &imgNew, &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue,
+                            &imgInfo})
+        pair->normal->show();
+}
+
+void frmPlayer::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+bool frmPlayer::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseMove)
+        NoMouseOvers();
+    return QWidget::eventFilter(watched, e);
+}
+
+bool frmPlayer::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(e);
+}

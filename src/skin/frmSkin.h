@@ -1,0 +1,20 @@
+// The mini player: a compact window with the three drop-down lists that mirror the main
+// window's lists. It is loaded hidden at start-up.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class frmPlayer;
+
+class frmSkin : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSkin(frmPlayer& player);
+    QComboBox* cmbPlayLists = nullptr;
+    QComboBox* cmbArtists = nullptr;
+    QComboBox* cmbTracks = nullptr;
+
+private:
+    frmPlayer& player_;
+};

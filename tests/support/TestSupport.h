@@ -1,0 +1,64 @@
+// Test twins and helpers shared by the test programs and the benchmarks.
+#pragma once
+
+#include "core/Dialogs.h"
+#include "media/MciSender.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <vector>
+
+// Answers message and input boxes from a script and records what was shown.
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Shown {
+        QString prompt;
+        MsgButtons buttons;
+        QString title;
+    };
+    std::vector<Shown> shown;
+    std::deque<MsgResult> answers; // taken in order; when empty: Ok, or No for Yes/No
+    std::deque<QString> inputs;
+    std::function<void(const Shown&)> onShow; // runs while the box is "open"
+
+    MsgResult MsgBox(const QString& prompt, MsgButtons buttons, const QString& title,
+                     MsgIcon icon) override;
+    QString InputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    int CountTitled(const QString& title) const;
+};
+
+// Records every command string; answers from a table of replies by command.
+class RecordingSender final : public MciSender {
+public:
+    QStringList commands;
+    std::map<QString, QString> replies;  // command -> reply text
+    std::map<QString, quint32> failures; // command -> return code
+    quint32 SendString(const QString& command, QString* reply, int replyLength) override;
+    QString ErrorString(quint32 code) override;
+};
+
+// A temporary program folder, optionally with an empty library file in it.
+class ProgramFolderFixture {
+public:
+    explicit ProgramFolderFixture(bool withLibrary = true);
+    QString Path() const { return dir_.path(); }
+    QString Library() const;
+    QString File(const QString& name) const;
+    // Writes songs straight into the library: ids 1..n, "Artist <k>", "Title <i>",
+    // "/music/song<i>.mp3", playcount 0 (in one transaction: quick for large libraries).
+    void FillSongs(int count, int artists = 1) const;
+    // Adds one song through SQL with the given fields.
+    void AddSong(int id, const QString& title, const QString& artist, const QString& path,
+                 int playcount = 0) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Reads a whole file's bytes (empty when it cannot be read).
+QByteArray ReadBytes(const QString& path);
