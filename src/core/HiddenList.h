@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCollator>
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -58,8 +59,8 @@ public:
     const QStringList& Items() const { return Sorted(); }
 
     // Alphabetical without regard to case, in the user's language.
-    static Less CaseInsensitiveCollation() {
-        auto collator = std::make_shared<QCollator>();
+    static Less CaseInsensitiveCollation(const QLocale& locale = QLocale()) {
+        auto collator = std::make_shared<QCollator>(locale);
         collator->setCaseSensitivity(Qt::CaseInsensitive);
         return [collator](const QString& a, const QString& b) {
             return collator->compare(a, b) < 0;

@@ -16,16 +16,13 @@ void ReplaceCharacters(QString& s) {
 } // namespace
 
 QString firstlettercaps(const QString& s) {
-    if (s.isEmpty())
-        return s;
-    QString result = s.left(1).toUpper() + s.mid(1).toLower();
-    bool wordStart = false;
+    QString result = s.toLower();
+    bool wordStart = true; // the first character starts a word
     for (qsizetype i = 0; i < result.size(); ++i) {
-        if (i >= 1 && wordStart)
+        if (wordStart)
             result.replace(i, 1, result.mid(i, 1).toUpper());
         const QChar c = result.at(i);
-        wordStart = i == 0 || c == QLatin1Char(' ') || c == QLatin1Char('.') ||
-                    c == QLatin1Char(',');
+        wordStart = c == QLatin1Char(' ') || c == QLatin1Char('.') || c == QLatin1Char(',');
     }
     return result;
 }

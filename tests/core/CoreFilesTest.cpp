@@ -1,1 +1,183 @@
+#include "core/CueFile.h"
+#include "core/InstanceLock.h"
+#include "core/Paths.h"
+#include "import/FileNames.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+TEST(CueFile, RecordIsMarkerOneThenTheIdentityLittleEndian) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    EXPECT_EQ(WriteCueFileExclusive(cue, 7), CueWrite::Written);
+    EXPECT_EQ(ReadBytes(cue), QByteArray("\x01\x00\x07\x00", 4));
+    EXPECT_EQ(EncodeCueRecord(1, 0x1234), QByteArray("\x01\x00\x34\x12", 4));
+    const auto record = ReadCueFile(cue);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->Marker, 1);
+    EXPECT_EQ(record->SongID, 7);
+    // Nothing but the cue file is left behind.
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{CueFileName()});
+}
+
+TEST(CueFile, APendingFileIsNeverOverwritten) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    EXPECT_EQ(WriteCueFileExclusive(cue, 9), CueWrite::Pending);
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 3));
+}
+
+TEST(CueFile, OnlyAFileOfExactlyOneRecordIsRead) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    for (const QByteArray& bytes :
+         {QByteArray("\x01\x00\x07", 3), QByteArray("\x01\x00\x07\x00\x00", 5), QByteArray()}) {
+        WriteBytes(cue, bytes);
+        EXPECT_FALSE(ReadCueFile(cue).has_value()) << bytes.size();
+    }
+    EXPECT_FALSE(ReadCueFile(folder.File(QStringLiteral("absent"))).has_value());
+}
+
+TEST(CueFile, HandOffWaitsForAPendingFileToBeTaken) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    std::thread runningCopy([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        QFile::remove(cue);
+    });
+    EXPECT_TRUE(HandOffSong(cue, 9, 5000));
+    runningCopy.join();
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 9));
+}
+
+TEST(CueFile, HandOffGivesUpWhenNothingIsTakenInTime) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    QString error;
+    EXPECT_FALSE(HandOffSong(cue, 9, 300, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 3));
+}
+
+TEST(Paths, FileExistsOnlyForFiles) {
+    ProgramFolderFixture folder(false);
+    WriteBytes(folder.File(QStringLiteral("a.mp3")), "x");
+    EXPECT_TRUE(FileExists(folder.File(QStringLiteral("a.mp3"))));
+    EXPECT_FALSE(FileExists(folder.Path()));
+    EXPECT_FALSE(FileExists(folder.File(QStringLiteral("b.mp3"))));
+    EXPECT_FALSE(FileExists(QString()));
+}
+
+TEST(Paths, FileTitleAndCommandLine) {
+    EXPECT_EQ(FileTitleOf(QStringLiteral("/music/A - B.mp3")), QStringLiteral("A - B.mp3"));
+    EXPECT_EQ(FileTitleOf(QStringLiteral("plain.mp3")), QStringLiteral("plain.mp3"));
+    EXPECT_EQ(FileTitleOf(QStringLiteral("/music/")), QString());
+    EXPECT_EQ(CommandLineText({QStringLiteral("Jukora"), QStringLiteral("/m/My"),
+                               QStringLiteral("Song.mp3")}),
+              QStringLiteral("/m/My Song.mp3"));
+    EXPECT_EQ(CommandLineText({QStringLiteral("Jukora")}), QString());
+    EXPECT_EQ(WithoutSurroundingQuotes(QStringLiteral("\"/m/a b.mp3\"")),
+              QStringLiteral("/m/a b.mp3"));
+    EXPECT_EQ(WithoutSurroundingQuotes(QStringLiteral("/m/a.mp3")), QStringLiteral("/m/a.mp3"));
+    EXPECT_EQ(WithoutSurroundingQuotes(QStringLiteral("\"")), QStringLiteral("\""));
+}
+
+TEST(Paths, LongPathNameSpellsEachComponentAsStored) {
+    ProgramFolderFixture folder(false);
+    ASSERT_TRUE(QDir(folder.Path()).mkpath(QStringLiteral("Música/Old~Songs")));
+    WriteBytes(folder.File(QStringLiteral("Música/Old~Songs/Über Song.mp3")), "x");
+    EXPECT_EQ(LongPathName(folder.Path() + QStringLiteral("/música/OLD~SONGS/über song.MP3")),
+              folder.Path() + QStringLiteral("/Música/Old~Songs/Über Song.mp3"));
+    EXPECT_EQ(LongPathName(folder.Path() + QStringLiteral("//Música/./Old~Songs/")),
+              folder.Path() + QStringLiteral("/Música/./Old~Songs"));
+    EXPECT_EQ(LongPathName(folder.Path() + QStringLiteral("/Música/Missing~1/x.mp3")), QString());
+    EXPECT_EQ(LongPathName(QString()), QString());
+}
+
+TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleases) {
+    ProgramFolderFixture folder(false);
+    InstanceLock first(folder.Path()), second(folder.Path());
+    EXPECT_TRUE(first.TryAcquire());
+    EXPECT_FALSE(second.TryAcquire());
+    first.Release();
+    EXPECT_TRUE(second.TryAcquire());
+}
+
+TEST(InstanceLock, LockOfAKilledCopyIsTakenOver) {
+    ProgramFolderFixture folder(false);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstanceLock lock(folder.Path());
+        if (!lock.TryAcquire())
+            _exit(3);
+        raise(SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(QFile::exists(folder.File(InstanceLock::FileName())));
+    InstanceLock next(folder.Path());
+    EXPECT_TRUE(next.TryAcquire());
+}
+
+TEST(SortedList, SortsWithoutRegardToCaseAndKeepsEqualNamesTogether) {
+    SortedList artists(
+        SortedList::CaseInsensitiveCollation(QLocale(QLocale::German, QLocale::Germany)));
+    for (const char* name : {"beta", "Alpha", "alpha", "Beta", "ÄRZTE", "zed"})
+        artists.AddItem(QString::fromUtf8(name));
+    const QStringList sorted = artists.Items();
+    ASSERT_EQ(sorted.size(), 6);
+    EXPECT_EQ(sorted.indexOf(QStringLiteral("alpha")) - sorted.indexOf(QStringLiteral("Alpha")),
+              1);
+    EXPECT_EQ(sorted.indexOf(QStringLiteral("Beta")) - sorted.indexOf(QStringLiteral("beta")), 1);
+    EXPECT_LT(sorted.indexOf(QStringLiteral("Alpha")), sorted.indexOf(QStringLiteral("beta")));
+    EXPECT_EQ(sorted.last(), QStringLiteral("zed"));
+    EXPECT_EQ(sorted.at(2), QString::fromUtf8("ÄRZTE"));
+
+    SortedList keys(SortedList::CharacterOrder());
+    for (const char* key : {"012  4", "005  12", "005  9", "1000  3", "101  2"})
+        keys.AddItem(QLatin1String(key));
+    EXPECT_EQ(keys.Items(), (QStringList{QStringLiteral("005  12"), QStringLiteral("005  9"),
+                                         QStringLiteral("012  4"), QStringLiteral("1000  3"),
+                                         QStringLiteral("101  2")}));
+}
+
+TEST(FileNames, CapitalisationAndNormalisation) {
+    EXPECT_EQ(firstlettercaps(QStringLiteral("the HOLLOWAYS")), QStringLiteral("The Holloways"));
+    EXPECT_EQ(firstlettercaps(QStringLiteral("dr.vale,it's-here")),
+              QStringLiteral("Dr.Vale,It's-here"));
+    EXPECT_EQ(firstlettercaps(QStringLiteral("élan ÉTÉ")), QStringLiteral("Élan Été"));
+    EXPECT_EQ(firstlettercaps(QString()), QString());
+    const NormalisedItem video =
+        NormaliseItem(QStringLiteral(" /v/clip.AVI"), QStringLiteral("rock & roll "),
+                      QStringLiteral("it's.here!"));
+    EXPECT_EQ(video.artist, QStringLiteral("Rock + Roll"));
+    EXPECT_EQ(video.title, QStringLiteral("It's Here [video]"));
+    EXPECT_EQ(video.path, QStringLiteral("/v/clip.AVI"));
+    EXPECT_TRUE(video.fits);
+    EXPECT_FALSE(NormaliseItem(QStringLiteral("/a.mp3"), QStringLiteral("A"),
+                               QString(81, QLatin1Char('t')))
+                     .fits);
+    EXPECT_FALSE(NormaliseItem(QLatin1Char('/') + QString(255, QLatin1Char('p')),
+                               QStringLiteral("A"), QStringLiteral("T"))
+                     .fits);
+}

@@ -1,1 +1,305 @@
+#include "core/IdRule.h"
+#include "core/Store.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Appends one playlist by the id rule, as the main window does.
+int AppendPlayList(RecordSource& source, QString& counter, const QString& name,
+                   ScriptedDialogs& dialogs) {
+    const int id = BeginAppend(source, counter, QString(), dialogs);
+    source.SetField(QStringLiteral("Name"), name);
+    source.Update();
+    return id;
+}
+
+struct OpenSource {
+    RecordSource source;
+    OpenSource(const QString& table, const QString& path) : source(table) {
+        source.SetDatabaseName(path);
+        source.Open();
+    }
+};
+
+void ExecSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST(ShippedLibrary, HasTheFourTablesAndAPlaycountDefaultOfZero) {
+    EXPECT_TRUE(CheckLibraryFile(QStringLiteral(JUKORA_SHIPPED_LIBRARY)).isEmpty());
+    ProgramFolderFixture folder;
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    songs.source.AddNew();
+    songs.source.SetField(QStringLiteral("songid"), 1);
+    songs.source.SetField(QStringLiteral("Title"), QStringLiteral("A"));
+    songs.source.Update();
+    songs.source.MoveFirst();
+    EXPECT_EQ(songs.source.Field(QStringLiteral("playcount")), QVariant(0));
+    EXPECT_EQ(songs.source.Text(QStringLiteral("artist")), QString()); // never written
+}
+
+TEST(IdRule, NumbersFromOneAndReusesTheIdentityOfADeletedLastRecord) {
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    OpenSource lists(QStringLiteral("tblPlayList"), folder.Library());
+    QString counter;
+    EXPECT_EQ(AppendPlayList(lists.source, counter, QStringLiteral("a"), dialogs), 1);
+    EXPECT_EQ(AppendPlayList(lists.source, counter, QStringLiteral("b"), dialogs), 2);
+    EXPECT_EQ(AppendPlayList(lists.source, counter, QStringLiteral("c"), dialogs), 3);
+    lists.source.MoveLast();
+    lists.source.Delete();
+    // The last record is now 2, so 3 is handed out again.
+    EXPECT_EQ(AppendPlayList(lists.source, counter, QStringLiteral("d"), dialogs), 3);
+    EXPECT_EQ(counter, QStringLiteral("3"));
+}
+
+TEST(IdRule, CounterContinuesOverAnEmptiedTable) {
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    OpenSource lists(QStringLiteral("tblPlayList"), folder.Library());
+    QString counter;
+    AppendPlayList(lists.source, counter, QStringLiteral("a"), dialogs);
+    AppendPlayList(lists.source, counter, QStringLiteral("b"), dialogs);
+    for (lists.source.MoveFirst(); !lists.source.Eof(); lists.source.MoveNext())
+        lists.source.Delete();
+    EXPECT_EQ(lists.source.RecordCount(), 0);
+    EXPECT_EQ(AppendPlayList(lists.source, counter, QStringLiteral("c"), dialogs), 3);
+    // One counter serves two sequences: an empty table takes over where the other left off.
+    OpenSource tracks(QStringLiteral("tblPlayListTracks"), folder.Library());
+    EXPECT_EQ(BeginAppend(tracks.source, counter, QString(), dialogs), 4);
+}
+
+TEST(IdRule, RefusesAnIdentityAbove32767WithAMessage) {
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    folder.AddSong(32767, QStringLiteral("Last"), QStringLiteral("A"), QStringLiteral("/x.mp3"));
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    QString counter = QStringLiteral("Song ID");
+    try {
+        BeginAppend(songs.source, counter, QStringLiteral("Song ID"), dialogs);
+        FAIL() << "an identity above 32767 was handed out";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(e.kind(), StoreError::Kind::IdentityRange);
+    }
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, QStringLiteral("Jukora - Library full"));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("32767 songs")));
+    EXPECT_FALSE(songs.source.HasPending());
+    EXPECT_EQ(counter, QStringLiteral("32767"));
+    // The store itself refuses it too.
+    songs.source.AddNew();
+    songs.source.SetField(QStringLiteral("songid"), 32768);
+    EXPECT_THROW(songs.source.Update(), StoreError);
+    songs.source.Refresh();
+    EXPECT_EQ(songs.source.RecordCount(), 1);
+}
+
+TEST(RecordSource, AppendsThroughOneSourceShowOnlyAfterRefreshOfAnother) {
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    OpenSource main(QStringLiteral("tblSong"), folder.Library());
+    OpenSource add(QStringLiteral("tblSong"), folder.Library());
+    QString counter = QStringLiteral("Song ID");
+    BeginAppend(add.source, counter, QStringLiteral("Song ID"), dialogs);
+    add.source.Update();
+    EXPECT_EQ(add.source.RecordCount(), 1);
+    EXPECT_EQ(main.source.RecordCount(), 0);
+    EXPECT_TRUE(main.source.Eof());
+    main.source.Refresh();
+    EXPECT_EQ(main.source.RecordCount(), 1);
+}
+
+TEST(RecordSource, EmptySetFailsWithNoCurrentRecord) {
+    ProgramFolderFixture folder;
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    EXPECT_TRUE(songs.source.Eof());
+    for (auto move : {&RecordSource::MoveFirst, &RecordSource::MoveLast}) {
+        try {
+            (songs.source.*move)();
+            FAIL();
+        } catch (const StoreError& e) {
+            EXPECT_EQ(e.kind(), StoreError::Kind::NoCurrentRecord);
+        }
+    }
+    EXPECT_THROW(songs.source.Field(QStringLiteral("Title")), StoreError);
+}
+
+TEST(RecordSource, DeleteLeavesTheCursorOnTheGapAndMoveNextGoesOn) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(4);
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    songs.source.MoveFirst();
+    songs.source.MoveNext(); // on 2
+    songs.source.Delete();
+    EXPECT_THROW(songs.source.Field(QStringLiteral("songid")), StoreError);
+    EXPECT_FALSE(songs.source.Eof());
+    songs.source.MoveNext();
+    EXPECT_EQ(songs.source.Number(QStringLiteral("songid")), 3);
+    // A scan that deletes every match visits every record once.
+    int visited = 0;
+    for (songs.source.MoveFirst(); !songs.source.Eof(); songs.source.MoveNext()) {
+        ++visited;
+        songs.source.Delete();
+    }
+    EXPECT_EQ(visited, 3);
+    OpenSource fresh(QStringLiteral("tblSong"), folder.Library());
+    EXPECT_EQ(fresh.source.RecordCount(), 0);
+}
+
+TEST(RecordSource, EditWritesThroughAndMovingDropsAPendingEdit) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(2);
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    songs.source.MoveFirst();
+    songs.source.Edit();
+    songs.source.SetField(QStringLiteral("playcount"), 5);
+    songs.source.Update();
+    songs.source.MoveNext();
+    songs.source.Edit();
+    songs.source.SetField(QStringLiteral("Title"), QStringLiteral("dropped"));
+    songs.source.MoveFirst(); // drops the pending edit
+    EXPECT_THROW(songs.source.Update(), StoreError);
+    OpenSource fresh(QStringLiteral("tblSong"), folder.Library());
+    fresh.source.MoveFirst();
+    EXPECT_EQ(fresh.source.Number(QStringLiteral("playcount")), 5);
+    fresh.source.MoveNext();
+    EXPECT_EQ(fresh.source.Text(QStringLiteral("Title")), QStringLiteral("Title 2"));
+}
+
+TEST(RecordSource, FieldsWithoutValueReadAsEmptyTextOrZero) {
+    ProgramFolderFixture folder;
+    ExecSql(folder.Library(), "INSERT INTO tblSong (songid, Title, artist, filepath, playcount) "
+                              "VALUES (1, NULL, NULL, NULL, 3);"
+                              "INSERT INTO tblPlayListTracks (TrackID) VALUES (1);");
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    songs.source.MoveFirst();
+    EXPECT_EQ(songs.source.Text(QStringLiteral("Title")), QString());
+    EXPECT_EQ(songs.source.Text(QStringLiteral("ARTIST")), QString()); // names ignore case
+    OpenSource tracks(QStringLiteral("tblPlayListTracks"), folder.Library());
+    tracks.source.MoveFirst();
+    EXPECT_EQ(tracks.source.Number(QStringLiteral("songid")), 0);
+}
+
+TEST(Matching, ByTextTrimsBlanksAndKeepsCaseByNumberComparesValues) {
+    EXPECT_TRUE(MatchesText(QStringLiteral("Blue River  "), QStringLiteral("Blue River")));
+    EXPECT_TRUE(MatchesText(QVariant(7), QStringLiteral(" 7 ")));
+    EXPECT_FALSE(MatchesText(QVariant(7), QStringLiteral("007")));
+    EXPECT_FALSE(MatchesText(QStringLiteral("blue river"), QStringLiteral("Blue River")));
+    EXPECT_TRUE(MatchesText(QStringLiteral("\tx"), QStringLiteral("\tx"))); // only blanks trim
+    EXPECT_FALSE(MatchesText(QStringLiteral("\tx"), QStringLiteral("x")));
+    EXPECT_TRUE(MatchesNumber(QVariant(12), 12));
+    EXPECT_FALSE(MatchesNumber(QStringLiteral("abc"), 0));
+}
+
+TEST(RecordSource, UpdateIsCommittedWhenTheProgramIsKilledRightAfter) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RecordSource songs(QStringLiteral("tblSong"));
+        songs.SetDatabaseName(folder.Library());
+        songs.Open();
+        songs.MoveFirst();
+        songs.Edit();
+        songs.SetField(QStringLiteral("playcount"), 41);
+        songs.Update();
+        raise(SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    OpenSource fresh(QStringLiteral("tblSong"), folder.Library());
+    fresh.source.MoveFirst();
+    EXPECT_EQ(fresh.source.Number(QStringLiteral("playcount")), 41);
+}
+
+TEST(RecordSource, WaitsForAnotherWriterInsteadOfFailingOnALockedFile) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(1);
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(folder.Library().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    songs.source.MoveFirst();
+    songs.source.Edit();
+    songs.source.SetField(QStringLiteral("playcount"), 2);
+    EXPECT_NO_THROW(songs.source.Update());
+    release.join();
+    sqlite3_close(other);
+}
+
+class UnusableLibrary : public testing::Test {
+protected:
+    ProgramFolderFixture folder;
+    void ExpectRefusedAndUntouched(const char* what) {
+        const QByteArray before = ReadBytes(folder.Library());
+        const QString problem = CheckLibraryFile(folder.Library());
+        EXPECT_TRUE(problem.contains(QLatin1String(what), Qt::CaseInsensitive)) << problem.toStdString();
+        RecordSource songs(QStringLiteral("tblSong"));
+        songs.SetDatabaseName(folder.Library());
+        try {
+            songs.Open();
+            FAIL() << "an unusable library was opened";
+        } catch (const StoreError& e) {
+            EXPECT_EQ(e.kind(), StoreError::Kind::Unusable);
+            EXPECT_TRUE(e.message().contains(folder.Library()));
+        }
+        EXPECT_EQ(ReadBytes(folder.Library()), before);
+    }
+};
+
+TEST_F(UnusableLibrary, NotASqliteFile) {
+    QFile::remove(folder.Library());
+    QFile file(folder.Library());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("Standard Jet DB").repeated(300));
+    file.close();
+    ExpectRefusedAndUntouched("not a library");
+}
+
+TEST_F(UnusableLibrary, DamagedPages) {
+    folder.FillSongs(2000);
+    QFile file(folder.Library());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_GT(file.size(), 8192);
+    for (qint64 page = 1; page * 4096 < file.size(); page += 3) { // headers of many pages
+        file.seek(page * 4096);
+        file.write(QByteArray(64, '\xFF'));
+    }
+    file.close();
+    ExpectRefusedAndUntouched("damaged");
+}
+
+TEST_F(UnusableLibrary, MissingTable) {
+    ExecSql(folder.Library(), "DROP TABLE tblFolder");
+    ExpectRefusedAndUntouched("tblFolder is missing");
+}
+
+TEST_F(UnusableLibrary, MissingField) {
+    ExecSql(folder.Library(), "ALTER TABLE tblSong DROP COLUMN filepath");
+    ExpectRefusedAndUntouched("filepath of the table tblSong");
+}
+
+TEST_F(UnusableLibrary, ReadOnlyFile) {
+    QFile::setPermissions(folder.Library(), QFile::ReadOwner | QFile::ReadGroup);
+    ExpectRefusedAndUntouched("read-only");
+}

@@ -1,1 +1,46 @@
+// The real program, started as a second copy: it must hand its file over and end by itself.
+#include "core/CueFile.h"
+#include "core/InstanceLock.h"
+#include "support/TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
+
+namespace {
+QProcessEnvironment PlayerEnvironment(const QString& folder) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("JUKORA_PROGRAM_FOLDER"), folder);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("JUKORA_MPV_OPTIONS"), QStringLiteral("ao=null vo=null"));
+    return env;
+}
+} // namespace
+
+TEST(SecondCopyProcess, HandsTheSongToTheRunningCopyAndExits) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(12);
+    InstanceLock running(folder.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    QProcess second;
+    second.setProcessEnvironment(PlayerEnvironment(folder.Path()));
+    second.start(QStringLiteral(JUKORA_PLAYER_BINARY), {QStringLiteral("/music/song12.mp3")});
+    ASSERT_TRUE(second.waitForFinished(20000)) << "the second copy did not end";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(ReadBytes(folder.File(CueFileName())), EncodeCueRecord(1, 12));
+}
+
+TEST(PlayerProcess, WithoutADisplaySaysSoAndExits) {
+    QProcess player;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    player.setProcessEnvironment(env);
+    player.start(QStringLiteral(JUKORA_PLAYER_BINARY), {});
+    ASSERT_TRUE(player.waitForFinished(10000));
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(player.exitCode(), 0);
+    EXPECT_TRUE(player.readAllStandardError().contains("needs a graphical display"));
+}

@@ -1,1 +1,334 @@
+#include "core/CueFile.h"
+#include "import/frmAdd.h"
+#include "skin/frmPlayer.h"
+#include "skin/frmSkin.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+
 #include <gtest/gtest.h>
+#include <memory>
+#include <thread>
+
+namespace {
+
+const QString kEmptyQuestion =
+    QStringLiteral("Your media library is currently empty, would you like to add files now?");
+
+class Startup : public testing::Test {
+protected:
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    std::unique_ptr<frmPlayer> player;
+
+    void Load(const QString& commandLine = QString()) {
+        player = std::make_unique<frmPlayer>(
+            PlayerServices{dialogs, sender, folder.Path(), commandLine});
+        player->Form_Load();
+    }
+    // Runs the reload timer's ticks by hand while it is on: the reload happens on the third.
+    void RunReload() {
+        for (int i = 0; i < 3 && player->Timer1.isActive(); ++i)
+            player->Timer1_Timer();
+    }
+    QString MusicFile(const QString& name) {
+        QDir(folder.Path()).mkpath(QStringLiteral("music"));
+        const QString path = folder.File(QStringLiteral("music/") + name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path;
+    }
+    int PlayCount(int songid) {
+        RecordSource songs(QStringLiteral("tblSong"));
+        songs.SetDatabaseName(folder.Library());
+        songs.Open();
+        for (songs.MoveFirst(); !songs.Eof(); songs.MoveNext())
+            if (songs.Number(QStringLiteral("songid")) == songid)
+                return songs.Number(QStringLiteral("playcount"));
+        return -1;
+    }
+};
+
+} // namespace
+
+TEST_F(Startup, MissingLibraryIsReportedAndThePlayerStaysOpenWithoutLists) {
+    QFile::remove(folder.Library());
+    Load();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt,
+              QStringLiteral("Jukora file missing - dbMedia.mdb\r\nPlease re-install or download "
+                             "the file from 'http://www.orvane.example/media/downloads/'"));
+    EXPECT_EQ(dialogs.shown[0].title, QStringLiteral("Jukora - File missing"));
+    EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::Ok);
+    EXPECT_FALSE(player->Timer1.isActive());
+    EXPECT_FALSE(player->IsUnloaded());
+    EXPECT_EQ(player->windowTitle(), QStringLiteral("Jukora - V2.1"));
+    EXPECT_EQ(player->skin()->windowTitle(), QStringLiteral("Jukora - V2.1"));
+    EXPECT_FALSE(QFile::exists(folder.Library())); // never created by the player
+}
+
+TEST_F(Startup, EmptyLibraryAsksOnceAndYesOpensTheAddMediaWindow) {
+    dialogs.answers = {MsgResult::Yes};
+    Load();
+    EXPECT_TRUE(player->Timer1.isActive());
+    RunReload();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt, kEmptyQuestion);
+    EXPECT_EQ(dialogs.shown[0].title, QStringLiteral("Jukora - Empty library"));
+    EXPECT_EQ(dialogs.shown[0].buttons, MsgButtons::YesNo);
+    ASSERT_NE(player->addIfLoaded(), nullptr);
+    EXPECT_TRUE(player->addIfLoaded()->isVisible());
+    EXPECT_FALSE(player->state.FirstLoad);
+    EXPECT_EQ(player->lstPlayLists->count(), 0);
+    EXPECT_EQ(player->lstArtist->count(), 1); // "[All Artists]" only
+    EXPECT_FALSE(player->tmrPlay.isActive());
+
+    // Files are added; the next activation reloads silently and fills the lists.
+    player->addIfLoaded()->addfile(QStringLiteral("/m/a - b.mp3"), QStringLiteral("a "),
+                                   QStringLiteral("b"));
+    player->addIfLoaded()->hide();
+    player->Form_Activate();
+    RunReload();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(player->lstPlayLists->count(), 2);
+    EXPECT_EQ(player->lstTracks->count(), 1);
+    EXPECT_EQ(player->lstTracks->item(0)->text(), QStringLiteral("1        B"));
+    EXPECT_TRUE(player->tmrPlay.isActive());
+}
+
+TEST_F(Startup, EmptyLibraryAnsweredNoAsksNothingMore) {
+    Load();
+    RunReload();
+    player->Form_Activate();
+    RunReload();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(player->addIfLoaded(), nullptr);
+}
+
+TEST_F(Startup, ReloadFillsTheListsInStep) {
+    folder.AddSong(1, QStringLiteral("Blue River"), QStringLiteral("Northwind"),
+                   QStringLiteral("/m/1.mp3"));
+    folder.AddSong(2, QStringLiteral("Over The Hill"), QStringLiteral("the holloways"),
+                   QStringLiteral("/m/2.mp3"));
+    folder.AddSong(3, QStringLiteral("Tide"), QStringLiteral("Northwind"),
+                   QStringLiteral("/m/3.mp3"));
+    Load();
+    RunReload();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(player->Timer1.isActive());
+    EXPECT_TRUE(player->tmrPlay.isActive());
+    EXPECT_EQ(player->state.LoadTicks, 0);
+    EXPECT_EQ(player->lstPlayLists->currentRow(), 0);
+    EXPECT_EQ(player->lstPlayLists->item(1)->text(), QStringLiteral("[Top 20]"));
+    ASSERT_EQ(player->lstArtist->count(), 3);
+    EXPECT_EQ(player->lstArtist->item(1)->text(), QStringLiteral("Northwind"));
+    EXPECT_EQ(player->lstArtist->item(2)->text(), QStringLiteral("the holloways"));
+    ASSERT_EQ(player->lstTracks->count(), 3);
+    EXPECT_EQ(player->state.lstMaybe.ListCount(), 3);
+    EXPECT_EQ(player->state.lstMaybe.List(2), QStringLiteral("3"));
+    EXPECT_EQ(player->skin()->cmbTracks->count(), 3);
+    EXPECT_EQ(player->skin()->cmbArtists->count(), 3);
+}
+
+TEST_F(Startup, UnusableLibraryIsReportedNotTakenForEmptyAndLeftUntouched) {
+    QFile::remove(folder.Library());
+    {
+        QFile file(folder.Library());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(5000, 'x'));
+    }
+    const QByteArray before = ReadBytes(folder.Library());
+    Load();
+    RunReload();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, QStringLiteral("Jukora - Library unusable"));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(folder.Library()));
+    EXPECT_EQ(dialogs.CountTitled(QStringLiteral("Jukora - Empty library")), 0);
+    EXPECT_FALSE(player->Timer1.isActive());
+    EXPECT_FALSE(player->IsUnloaded());
+    player.reset();
+    EXPECT_EQ(ReadBytes(folder.Library()), before);
+}
+
+TEST_F(Startup, LibrarySongOnTheCommandLineIsPlayedAndStopsAtItsEnd) {
+    const QString path = MusicFile(QStringLiteral("Northwind - Blue River.mp3"));
+    folder.AddSong(4, QStringLiteral("Blue River"), QStringLiteral("Northwind"), path + QStringLiteral("  "));
+    Load(QLatin1Char('"') + path + QLatin1Char('"'));
+    RunReload();
+    EXPECT_TRUE(player->state.StartedFromCommand);
+    EXPECT_TRUE(player->state.songplaying);
+    EXPECT_EQ(player->state.lblNowPlaying, QStringLiteral("4"));
+    EXPECT_TRUE(sender.commands.contains(QStringLiteral("open \"") + path +
+                                         QStringLiteral("\" alias song")));
+    EXPECT_EQ(PlayCount(4), 1);
+}
+
+TEST_F(Startup, ShortFormPathIsLookedUpInItsLongForm) {
+    const QString path = MusicFile(QStringLiteral("Old~Song.mp3"));
+    folder.AddSong(2, QStringLiteral("Old Song"), QStringLiteral("Unknown"), path);
+    Load(folder.Path() + QStringLiteral("/MUSIC/old~song.mp3"));
+    RunReload();
+    EXPECT_EQ(player->state.lblNowPlaying, QStringLiteral("2"));
+}
+
+TEST_F(Startup, SongOnTheCommandLineIsQueuedWhileSomethingPlays) {
+    folder.FillSongs(3);
+    Load(QStringLiteral("/music/song2.mp3"));
+    player->state.songplaying = true; // as if Play had been pressed before the reload
+    player->Timer1_Timer();
+    player->Timer1_Timer();
+    player->Timer1_Timer();
+    EXPECT_EQ(player->state.lstCuedSongsPath.Items(), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(player->lstCuedSongs->item(0)->text(), QStringLiteral("Artist 0 - Title 2"));
+    EXPECT_TRUE(player->state.CuePending);
+}
+
+TEST_F(Startup, NewFileOnTheCommandLineIsAddedNotPlayed) {
+    folder.FillSongs(2);
+    Load(QStringLiteral("\"/new/Artist - Title.mp3\""));
+    RunReload();
+    Load(QStringLiteral("/new/Live.At.Home.mp3"));
+    RunReload();
+    RecordSource songs(QStringLiteral("tblSong"));
+    songs.SetDatabaseName(folder.Library());
+    songs.Open();
+    songs.MoveLast();
+    EXPECT_EQ(songs.Number(QStringLiteral("songid")), 4);
+    EXPECT_EQ(songs.Text(QStringLiteral("Title")), QStringLiteral("Live"));
+    EXPECT_EQ(songs.Text(QStringLiteral("artist")), QStringLiteral("Unknown"));
+    songs.MoveFirst();
+    songs.MoveNext();
+    songs.MoveNext();
+    EXPECT_EQ(songs.Text(QStringLiteral("artist")), QStringLiteral("Artist"));
+    EXPECT_EQ(songs.Text(QStringLiteral("Title")), QStringLiteral("Title"));
+    EXPECT_EQ(songs.Text(QStringLiteral("filepath")), QStringLiteral("/new/Artist - Title.mp3"));
+    EXPECT_FALSE(sender.commands.contains(QStringLiteral("play song")));
+}
+
+TEST_F(Startup, NewFileOnTheCommandLineOfAnEmptyLibraryIsAddedWithoutTheQuestion) {
+    Load(QStringLiteral("/new/Artist - Title.mp3"));
+    RunReload();
+    EXPECT_EQ(dialogs.CountTitled(QStringLiteral("Jukora - Empty library")), 0);
+    RecordSource songs(QStringLiteral("tblSong"));
+    songs.SetDatabaseName(folder.Library());
+    songs.Open();
+    EXPECT_EQ(songs.RecordCount(), 1);
+}
+
+TEST_F(Startup, ShutdownClosesEveryDeviceAndReleasesTheLock) {
+    folder.FillSongs(1);
+    Load();
+    RunReload();
+    InstanceLock other(folder.Path());
+    EXPECT_FALSE(other.TryAcquire());
+    bool ended = false;
+    QObject::connect(player.get(), &frmPlayer::Unloaded, [&] { ended = true; });
+    player->close();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(player->IsUnloaded());
+    const qsizetype aliases = sender.commands.indexOf(QStringLiteral("Close All"));
+    const qsizetype devices = sender.commands.indexOf(QStringLiteral("close all"));
+    ASSERT_GE(aliases, 0);
+    EXPECT_GT(devices, aliases);
+    EXPECT_FALSE(player->tmrPlay.isActive());
+    EXPECT_FALSE(player->tmrCueSong.isActive());
+    EXPECT_TRUE(other.TryAcquire());
+}
+
+TEST_F(Startup, CueFileOfASecondCopyQueuesTheSongAndIsDeleted) {
+    folder.FillSongs(8);
+    Load();
+    RunReload();
+    EXPECT_TRUE(player->tmrCueSong.isActive());
+    QFile cue(player->CueFilePath());
+    ASSERT_TRUE(cue.open(QIODevice::WriteOnly));
+    cue.write(QByteArray("\x01\x00\x07\x00", 4));
+    cue.close();
+    player->tmrCueSong_Timer();
+    EXPECT_EQ(player->state.lstCuedSongsPath.Items(), QStringList{QStringLiteral("7")});
+    EXPECT_FALSE(QFile::exists(player->CueFilePath()));
+    // A file that is not one record is removed without effect.
+    ASSERT_TRUE(cue.open(QIODevice::WriteOnly));
+    cue.write(QByteArray("\x01\x00\x07", 3));
+    cue.close();
+    player->tmrCueSong_Timer();
+    EXPECT_EQ(player->state.lstCuedSongsPath.ListCount(), 1);
+    EXPECT_FALSE(QFile::exists(player->CueFilePath()));
+}
+
+TEST_F(Startup, SecondCopyHandsALibrarySongOverAndEnds) {
+    folder.FillSongs(300);
+    InstanceLock running(folder.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    Load(QStringLiteral("/music/song258.mp3"));
+    EXPECT_FALSE(player->tmrCueSong.isActive()); // hand-offs are for the running copy
+    RunReload();
+    EXPECT_TRUE(player->IsUnloaded());
+    EXPECT_EQ(ReadBytes(folder.File(CueFileName())), QByteArray("\x01\x00\x02\x01", 4));
+    EXPECT_FALSE(sender.commands.contains(QStringLiteral("play song")));
+    EXPECT_TRUE(sender.commands.contains(QStringLiteral("close all")));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Startup, SecondCopyWaitsForAPendingHandOffThenHandsItsOwnOver) {
+    folder.FillSongs(9);
+    InstanceLock running(folder.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    std::thread runningCopy([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        QFile::remove(cue);
+    });
+    Load(QStringLiteral("/music/song9.mp3"));
+    runningCopy.join();
+    EXPECT_FALSE(player->IsUnloaded());
+    RunReload();
+    EXPECT_TRUE(player->IsUnloaded());
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 9));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Startup, SecondCopyGivesUpWithAMessageWhenNothingIsTaken) {
+    folder.FillSongs(9);
+    InstanceLock running(folder.Path());
+    ASSERT_TRUE(running.TryAcquire());
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    Load(QStringLiteral("/music/song9.mp3"));
+    EXPECT_TRUE(player->IsUnloaded());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("/music/song9.mp3")));
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 3));
+}
+
+TEST(Skin, OverImageShowsUnderTheMouseAndNoMouseOversRestores) {
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), QString()});
+    player.Form_Load();
+    EXPECT_TRUE(player.imgPlay.normal->isVisible());
+    EXPECT_FALSE(player.imgPlay.over->isVisible());
+    EXPECT_FALSE(player.imgPause.normal->isVisible()); // the other half of the toggle
+    EXPECT_EQ(player.imgPlay.over->geometry(), player.imgPlay.normal->geometry());
+    EXPECT_EQ(player.imgStop.normal->geometry(), TwipsRect(1200, 6960, 435, 435));
+
+    emit player.imgPlay.normal->mouseMoved();
+    emit player.imgStop.normal->mouseMoved();
+    EXPECT_TRUE(player.imgPlay.over->isVisible());
+    EXPECT_TRUE(player.imgStop.over->isVisible());
+    emit player.imgCue.normal->mouseMoved(); // restores the others first
+    EXPECT_FALSE(player.imgPlay.over->isVisible());
+    EXPECT_TRUE(player.imgCue.over->isVisible());
+    // The pinning pair reacts only once something went to the video window.
+    emit player.imgSeperate.normal->mouseMoved();
+    EXPECT_FALSE(player.imgSeperate.over->isVisible());
+    player.state.VideoStarted = true;
+    emit player.imgSeperate.normal->mouseMoved();
+    EXPECT_TRUE(player.imgSeperate.over->isVisible());
+}
