@@ -50,8 +50,7 @@ MsgResult QtDialogs::MsgBox(const QString& prompt, MsgButtons buttons, const QSt
 QString QtDialogs::InputBox(const QString& prompt, const QString& title,
                             const QString& defaultText) {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(nullptr, title.isEmpty() ? ProgramTitle() : title, prompt,
-                              QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(nullptr, title.isEmpty() ? ProgramTitle() : title,
+                                               prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
 }

@@ -12,7 +12,9 @@
 namespace {
 constexpr int kPollMs = 50;
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 } // namespace
 
 QByteArray EncodeCueRecord(qint16 marker, qint16 songId) {

@@ -62,9 +62,8 @@ public:
     static Less CaseInsensitiveCollation(const QLocale& locale = QLocale()) {
         auto collator = std::make_shared<QCollator>(locale);
         collator->setCaseSensitivity(Qt::CaseInsensitive);
-        return [collator](const QString& a, const QString& b) {
-            return collator->compare(a, b) < 0;
-        };
+        return
+            [collator](const QString& a, const QString& b) { return collator->compare(a, b) < 0; };
     }
     // Plain character order (a blank sorts before every digit).
     static Less CharacterOrder() {

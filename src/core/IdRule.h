@@ -19,5 +19,4 @@ int NextIdentity(QString& counter, const QString& startText, const TableSchema& 
 
 // The whole rule: LoadLastIdentity, AddNew, NextIdentity, identity written into the buffer.
 // The caller writes the other fields and calls Update().
-int BeginAppend(RecordSource& source, QString& counter, const QString& startText,
-                Dialogs& dialogs);
+int BeginAppend(RecordSource& source, QString& counter, const QString& startText, Dialogs& dialogs);

@@ -19,11 +19,10 @@ const TableSchema kSong{"tblSong",
                         "songs"};
 const TableSchema kPlayList{
     "tblPlayList", {{"playlistid", Type::Integer}, {"Name", Type::Text}}, "playlists"};
-const TableSchema kTracks{"tblPlayListTracks",
-                          {{"TrackID", Type::Integer},
-                           {"playlistid", Type::Integer},
-                           {"songid", Type::Integer}},
-                          "playlist entries"};
+const TableSchema kTracks{
+    "tblPlayListTracks",
+    {{"TrackID", Type::Integer}, {"playlistid", Type::Integer}, {"songid", Type::Integer}},
+    "playlist entries"};
 const TableSchema kFolder{
     "tblFolder", {{"FolderID", Type::Integer}, {"folder", Type::Text}}, "folders"};
 
@@ -33,7 +32,9 @@ struct Statement {
     ~Statement() { sqlite3_finalize(stmt); }
 };
 
-QString Quoted(const QString& path) { return QStringLiteral("'%1'").arg(path); }
+QString Quoted(const QString& path) {
+    return QStringLiteral("'%1'").arg(path);
+}
 
 QVariant ColumnValue(sqlite3_stmt* stmt, int column, Type type) {
     const int stored = sqlite3_column_type(stmt, column);
@@ -198,7 +199,9 @@ RecordSource::RecordSource(const QString& table) : schema_(TableSchema::Find(tab
                          QStringLiteral("no library table is named %1").arg(table));
 }
 
-RecordSource::~RecordSource() { Close(); }
+RecordSource::~RecordSource() {
+    Close();
+}
 
 void RecordSource::Close() {
     sqlite3_close_v2(db_);
@@ -213,23 +216,23 @@ void RecordSource::Fail(StoreError::Kind kind, const QString& what) const {
     QString detail = what;
     if (db_)
         detail += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_)));
-    throw StoreError(kind, QStringLiteral("The library file %1: %2")
-                               .arg(Quoted(databaseName_), detail));
+    throw StoreError(kind,
+                     QStringLiteral("The library file %1: %2").arg(Quoted(databaseName_), detail));
 }
 
 void RecordSource::Open() {
     Close();
     if (databaseName_.isEmpty())
-        throw StoreError(StoreError::Kind::NotOpen,
-                         QStringLiteral("No library file is set for %1")
-                             .arg(QLatin1String(schema_->name)));
+        throw StoreError(
+            StoreError::Kind::NotOpen,
+            QStringLiteral("No library file is set for %1").arg(QLatin1String(schema_->name)));
     const QString problem = CheckLibraryFile(databaseName_);
     if (!problem.isEmpty())
         throw StoreError(StoreError::Kind::Unusable,
                          QStringLiteral("The library file %1 cannot be used: %2.")
                              .arg(Quoted(databaseName_), problem));
-    const int rc = sqlite3_open_v2(databaseName_.toUtf8().constData(), &db_,
-                                   SQLITE_OPEN_READWRITE, nullptr);
+    const int rc =
+        sqlite3_open_v2(databaseName_.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK)
         Fail(StoreError::Kind::Unusable, QStringLiteral("cannot be opened"));
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
@@ -246,16 +249,17 @@ void RecordSource::Exec(const char* sql) {
 
 void RecordSource::RequireOpen() const {
     if (!db_)
-        throw StoreError(StoreError::Kind::NotOpen,
-                         QStringLiteral("The library table %1 is not open")
-                             .arg(QLatin1String(schema_->name)));
+        throw StoreError(
+            StoreError::Kind::NotOpen,
+            QStringLiteral("The library table %1 is not open").arg(QLatin1String(schema_->name)));
 }
 
 sqlite3_stmt* RecordSource::Prepare(const QByteArray& sql) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db_, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) !=
         SQLITE_OK)
-        Fail(StoreError::Kind::Unusable, QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
+        Fail(StoreError::Kind::Unusable,
+             QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
     return stmt;
 }
 
@@ -281,7 +285,8 @@ void RecordSource::ReadAll() {
         rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
-        Fail(StoreError::Kind::Unusable, QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
+        Fail(StoreError::Kind::Unusable,
+             QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
     rows_ = std::move(rows);
     cursor_ = 0;
     deletedHere_ = false;
@@ -295,7 +300,8 @@ RecordSource::StoredRow RecordSource::ReadOne(qint64 rowid) {
     sqlite3_bind_int64(st.stmt, 1, rowid);
     if (sqlite3_step(st.stmt) != SQLITE_ROW)
         Fail(StoreError::Kind::Unusable,
-             QStringLiteral("a record just written to %1 cannot be read").arg(QLatin1String(schema_->name)));
+             QStringLiteral("a record just written to %1 cannot be read")
+                 .arg(QLatin1String(schema_->name)));
     const int n = static_cast<int>(schema_->fields.size());
     StoredRow row{rowid, Row(n)};
     for (int i = 0; i < n; ++i)
@@ -347,9 +353,9 @@ const RecordSource::StoredRow& RecordSource::Current() const {
 int RecordSource::FieldIndex(const QString& name) const {
     const int index = schema_->IndexOf(name);
     if (index < 0)
-        throw StoreError(StoreError::Kind::UnknownField,
-                         QStringLiteral("The table %1 has no field %2")
-                             .arg(QLatin1String(schema_->name), name));
+        throw StoreError(
+            StoreError::Kind::UnknownField,
+            QStringLiteral("The table %1 has no field %2").arg(QLatin1String(schema_->name), name));
     return index;
 }
 
@@ -360,9 +366,13 @@ QVariant RecordSource::Field(const QString& name) const {
     return Current().values[index];
 }
 
-QString RecordSource::Text(const QString& name) const { return Field(name).toString(); }
+QString RecordSource::Text(const QString& name) const {
+    return Field(name).toString();
+}
 
-int RecordSource::Number(const QString& name) const { return Field(name).toInt(); }
+int RecordSource::Number(const QString& name) const {
+    return Field(name).toInt();
+}
 
 const QVariant& RecordSource::At(int fieldIndex) const {
     return Current().values.at(static_cast<size_t>(fieldIndex));
@@ -405,7 +415,8 @@ void RecordSource::CheckIdentity(const Row& values) const {
 void RecordSource::Update() {
     RequireOpen();
     if (pending_ == Pending::None)
-        throw StoreError(StoreError::Kind::NoPending, QStringLiteral("Update without AddNew or Edit."));
+        throw StoreError(StoreError::Kind::NoPending,
+                         QStringLiteral("Update without AddNew or Edit."));
     if (pending_ == Pending::Append && !written_[0])
         throw StoreError(StoreError::Kind::IdentityRange,
                          QStringLiteral("A new record needs an identity."));
@@ -421,8 +432,8 @@ void RecordSource::Update() {
             names += QByteArray(names.isEmpty() ? "\"" : ", \"") + schema_->fields[i].name + '"';
             marks += marks.isEmpty() ? "?" : ", ?";
         }
-        sql = "INSERT INTO \"" + QByteArray(schema_->name) + "\" (" + names + ") VALUES (" +
-              marks + ")";
+        sql = "INSERT INTO \"" + QByteArray(schema_->name) + "\" (" + names + ") VALUES (" + marks +
+              ")";
     } else {
         QByteArray sets;
         for (size_t i = 0; i < written_.size(); ++i) {

@@ -17,9 +17,13 @@ const QString kLibraryFileName = QStringLiteral("dbMedia.mdb");
 const QString kDownloadAddress = QStringLiteral("http://www.orvane.example/media/downloads/");
 } // namespace
 
-QString frmPlayer::LibraryPath() const { return InProgramFolder(programFolder_, kLibraryFileName); }
+QString frmPlayer::LibraryPath() const {
+    return InProgramFolder(programFolder_, kLibraryFileName);
+}
 
-QString frmPlayer::CueFilePath() const { return InProgramFolder(programFolder_, CueFileName()); }
+QString frmPlayer::CueFilePath() const {
+    return InProgramFolder(programFolder_, CueFileName());
+}
 
 void frmPlayer::Form_Load() {
     info_->show();
@@ -91,8 +95,7 @@ void frmPlayer::ShowUnusableLibrary(const QString& problem) {
                                   "without your library; restore the file from a backup or "
                                   "re-install it.")
                        .arg(LibraryPath(), problem),
-                   MsgButtons::Ok, QStringLiteral("Jukora - Library unusable"),
-                   MsgIcon::Critical);
+                   MsgButtons::Ok, QStringLiteral("Jukora - Library unusable"), MsgIcon::Critical);
 }
 
 void frmPlayer::SetFormLoad() {
@@ -148,8 +151,7 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
     if (!state.FirstLoad)
         return;
     state.FirstLoad = false;
-    const bool emptyLibrary =
-        storeError && storeError->kind() == StoreError::Kind::NoCurrentRecord;
+    const bool emptyLibrary = storeError && storeError->kind() == StoreError::Kind::NoCurrentRecord;
     if (!emptyLibrary) {
         // A damaged or vanished file is not an empty library: say what is wrong.
         ShowUnusableLibrary(storeError ? storeError->message()
@@ -170,7 +172,8 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
         return;
     }
     if (dialogs.MsgBox(
-            QStringLiteral("Your media library is currently empty, would you like to add files now?"),
+            QStringLiteral(
+                "Your media library is currently empty, would you like to add files now?"),
             MsgButtons::YesNo, QStringLiteral("Jukora - Empty library"),
             MsgIcon::Question) == MsgResult::Yes)
         add()->show();

@@ -104,7 +104,9 @@ bool ToNumber(const QString& text, double* value) {
 
 MpvMciService::MpvMciService() : extraOptions_(qEnvironmentVariable("JUKORA_MPV_OPTIONS")) {}
 
-MpvMciService::~MpvMciService() { players_.clear(); }
+MpvMciService::~MpvMciService() {
+    players_.clear();
+}
 
 QString MpvMciService::ErrorString(quint32 code) {
     switch (code) {
@@ -189,9 +191,9 @@ quint32 MpvMciService::Open(Request& r) {
     if (!player->handle)
         return EngineFailed;
     mpv_handle* h = player->handle;
-    for (const char* option : {"terminal=no", "idle=yes", "pause=yes", "keep-open=yes",
-                               "audio-fallback-to-null=yes", "input-default-bindings=no",
-                               "input-vo-keyboard=no", "osc=no", "force-window=no"}) {
+    for (const char* option :
+         {"terminal=no", "idle=yes", "pause=yes", "keep-open=yes", "audio-fallback-to-null=yes",
+          "input-default-bindings=no", "input-vo-keyboard=no", "osc=no", "force-window=no"}) {
         const QByteArray pair(option);
         const qsizetype eq = pair.indexOf('=');
         mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
@@ -243,7 +245,7 @@ quint32 MpvMciService::Dispatch(Request& r) {
         return Open(r);
     if (r.verb == QLatin1String("close"))
         return Close(r);
-    static const char* const kKnown[] = {"play", "pause", "resume", "stop",  "seek",
+    static const char* const kKnown[] = {"play", "pause",    "resume", "stop", "seek",
                                          "set",  "setaudio", "status", "put"};
     if (std::none_of(std::begin(kKnown), std::end(kKnown),
                      [&](const char* k) { return r.verb == QLatin1String(k); }))
@@ -331,7 +333,7 @@ quint32 MpvMciService::Dispatch(Request& r) {
         else if (Is(w[0], "length"))
             r.reply = QString::number(std::llround(p->LengthSeconds() * p->Scale()));
         else if (Is(w[0], "mode"))
-            r.reply = p->stopped ? QStringLiteral("stopped")
+            r.reply = p->stopped         ? QStringLiteral("stopped")
                       : p->Flag("pause") ? QStringLiteral("paused")
                                          : QStringLiteral("playing");
         else

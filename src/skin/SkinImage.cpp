@@ -20,8 +20,8 @@ QPixmap PlaceholderArt(const QSize& size, const QColor& face) {
 }
 } // namespace
 
-SkinImage::SkinImage(QWidget* parent, const QString& name, const QRect& twips,
-                     const QColor& face, const QString& tooltip)
+SkinImage::SkinImage(QWidget* parent, const QString& name, const QRect& twips, const QColor& face,
+                     const QString& tooltip)
     : QLabel(parent) {
     setObjectName(name);
     setGeometry(twips);
@@ -45,8 +45,8 @@ ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips
                         const QString& tooltip, const QColor& face) {
     ImagePair pair;
     pair.normal = new SkinImage(parent, name, twips, face, tooltip);
-    pair.over = new SkinImage(parent, name + QStringLiteral("Over"), twips, face.lighter(140),
-                              tooltip);
+    pair.over =
+        new SkinImage(parent, name + QStringLiteral("Over"), twips, face.lighter(140), tooltip);
     pair.over->hide();
     return pair;
 }

@@ -11,8 +11,12 @@ class QMouseEvent;
 
 // Geometry is kept in twips, as the window's layout is written; 15 twips make one pixel.
 constexpr int kTwipsPerPixel = 15;
-inline int ToPixels(int twips) { return twips / kTwipsPerPixel; }
-inline int ToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int ToPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
+inline int ToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 QRect TwipsRect(int left, int top, int width, int height);
 
 class SkinImage : public QLabel {

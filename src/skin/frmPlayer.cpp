@@ -56,7 +56,9 @@ frmPlayer::~frmPlayer() {
     delete skin_;
 }
 
-QString frmPlayer::Caption() { return QStringLiteral("Jukora - V%1.%2").arg(2).arg(1); }
+QString frmPlayer::Caption() {
+    return QStringLiteral("Jukora - V%1.%2").arg(2).arg(1);
+}
 
 frmAdd* frmPlayer::add() {
     if (!add_)
@@ -65,8 +67,8 @@ frmAdd* frmPlayer::add() {
 }
 
 void frmPlayer::BuildControls() {
-    auto* imgBG = new SkinImage(this, QStringLiteral("imgBG"), TwipsRect(0, 0, 8415, 8670),
-                                kBackground);
+    auto* imgBG =
+        new SkinImage(this, QStringLiteral("imgBG"), TwipsRect(0, 0, 8415, 8670), kBackground);
     connect(imgBG, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
 
     MakeLabel(this, QStringLiteral("Label9"), TwipsRect(4560, 240, 840, 285),
@@ -77,8 +79,8 @@ void frmPlayer::BuildControls() {
 
     lstPlayLists = MakeList(this, QStringLiteral("lstPlayLists"), TwipsRect(360, 720, 2760, 4695));
     lstArtist = MakeList(this, QStringLiteral("lstArtist"), TwipsRect(3240, 720, 4215, 3375));
-    auto* lblSlider = MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135),
-                                QString());
+    auto* lblSlider =
+        MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135), QString());
     lblSlider->setCursor(Qt::SizeVerCursor);
     lstTracks = MakeList(this, QStringLiteral("lstTracks"), TwipsRect(3240, 4200, 4215, 2205));
     for (QListWidget* list : {lstPlayLists, lstArtist, lstTracks}) {
@@ -99,8 +101,8 @@ void frmPlayer::BuildControls() {
 
     MakeLabel(this, QStringLiteral("Label7"), TwipsRect(2040, 6840, 1200, 240),
               QStringLiteral("Song Speed:"));
-    auto* picSpeed = MakeLabel(this, QStringLiteral("picSpeed"), TwipsRect(2040, 7080, 3495, 255),
-                               QString());
+    auto* picSpeed =
+        MakeLabel(this, QStringLiteral("picSpeed"), TwipsRect(2040, 7080, 3495, 255), QString());
     picSpeed->setFrameShape(QFrame::Box);
     auto* lblSongSpeed = MakeLabel(picSpeed, QStringLiteral("lblSongSpeed"),
                                    TwipsRect(1718, 0, 135, 255), QString());
@@ -123,8 +125,8 @@ void frmPlayer::BuildControls() {
     lblRunningTime->setToolTip(QStringLiteral("running time"));
     auto* picTrackTitle = MakeLabel(this, QStringLiteral("picTrackTitle"),
                                     TwipsRect(1440, 7920, 4695, 255), QString());
-    lblTrack = MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255),
-                         QString());
+    lblTrack =
+        MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255), QString());
 
     auto* Image1 = new SkinImage(this, QStringLiteral("Image1"), TwipsRect(0, 8280, 8415, 390),
                                  kBackground.lighter(130));
@@ -165,8 +167,8 @@ void frmPlayer::BuildButtons() {
         {&imgAdd, "imgAdd", TwipsRect(7560, 5040, 675, 675), "add to playlist", true},
         {&imgDelete, "imgDelete", TwipsRect(7560, 5760, 675, 675), "delete from playlist", true},
         {&imgVid, "imgVid", TwipsRect(360, 5520, 675, 675), "play a background video", false},
-        {&imgSeperate, "imgSeperate", TwipsRect(1080, 5520, 675, 675),
-         "seperate video from player", false},
+        {&imgSeperate, "imgSeperate", TwipsRect(1080, 5520, 675, 675), "seperate video from player",
+         false},
         {&imgNoSeperate, "imgNoSeperate", TwipsRect(1080, 5520, 675, 675), "pin video to player",
          false},
         {&imgRepeatVid, "imgRepeatVid", TwipsRect(1800, 5520, 675, 675), "repeat 1 video", false},
@@ -207,8 +209,8 @@ void frmPlayer::BuildButtons() {
         {&imgRename, "imgRename", TwipsRect(4800, 600, 675, 675), "rename playlist", false},
         {&imgRenameTrack, "imgRenameTrack", TwipsRect(4800, 3600, 675, 675),
          "rename artist and title", false},
-        {&imgDeletePlayList, "imgDeletePlayList", TwipsRect(5640, 600, 675, 675),
-         "delete playlist", false},
+        {&imgDeletePlayList, "imgDeletePlayList", TwipsRect(5640, 600, 675, 675), "delete playlist",
+         false},
         {&imgSave, "imgSave", TwipsRect(6480, 600, 675, 675), "save playlist to playlist folder",
          false},
         {&imgEditBack, "imgEditBack", TwipsRect(6480, 5400, 675, 675), "done", false},
@@ -239,10 +241,10 @@ void frmPlayer::NoMouseOvers() {
     font.setUnderline(false);
     lblCopyright->setFont(font);
     for (ImagePair* pair :
-         {&imgPlay, &imgSkin, &imgStop, &imgPause, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue,
-          &imgAdd, &imgDelete, &imgNew, &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue,
-          &imgrepeat, &imgnorepeat, &imgInfo, &imgSeperate, &imgNoSeperate, &imgVid,
-          &imgRepeatVid, &imgNoRepeatVid})
+         {&imgPlay,   &imgSkin,     &imgStop,       &imgPause,  &imgVolUp,     &imgVolDown,
+          &imgBrowse, &imgCue,      &imgAdd,        &imgDelete, &imgNew,       &imgEdit,
+          &imgBack,   &imgOk,       &imgFiles,      &imgUnCue,  &imgrepeat,    &imgnorepeat,
+          &imgInfo,   &imgSeperate, &imgNoSeperate, &imgVid,    &imgRepeatVid, &imgNoRepeatVid})
         pair->over->hide();
     imgSkin.normal->show();
     imgVid.normal->show();
@@ -250,9 +252,9 @@ void frmPlayer::NoMouseOvers() {
     ShowToggle(imgNoSeperate, imgSeperate, state.seperatevideo);
     ShowToggle(imgrepeat, imgnorepeat, state.RepeatOneSong);
     ShowToggle(imgPause, imgPlay, state.songplaying);
-    for (ImagePair* pair : {&imgStop, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue, &imgAdd,
-                            &imgDelete, &imgNew, &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue,
-                            &imgInfo})
+    for (ImagePair* pair :
+         {&imgStop, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue, &imgAdd, &imgDelete, &imgNew,
+          &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue, &imgInfo})
         pair->normal->show();
 }
 

@@ -69,9 +69,9 @@ public:
 
     // Skinned buttons: normal and Over image at one place.
     ImagePair imgFiles, imgNew, imgEdit, imgnorepeat, imgrepeat, imgInfo, imgSkin, imgBrowse,
-        imgCue, imgAdd, imgDelete, imgVid, imgSeperate, imgNoSeperate, imgRepeatVid,
-        imgNoRepeatVid, imgUnCue, imgPlay, imgPause, imgStop, imgVolDown, imgVolUp, imgOk,
-        imgBack, imgRename, imgRenameTrack, imgDeletePlayList, imgSave, imgEditBack;
+        imgCue, imgAdd, imgDelete, imgVid, imgSeperate, imgNoSeperate, imgRepeatVid, imgNoRepeatVid,
+        imgUnCue, imgPlay, imgPause, imgStop, imgVolDown, imgVolUp, imgOk, imgBack, imgRename,
+        imgRenameTrack, imgDeletePlayList, imgSave, imgEditBack;
 
     // The other windows.
     frmSkin* skin() const { return skin_; }

@@ -90,8 +90,8 @@ TEST(Paths, FileTitleAndCommandLine) {
     EXPECT_EQ(FileTitleOf(QStringLiteral("/music/A - B.mp3")), QStringLiteral("A - B.mp3"));
     EXPECT_EQ(FileTitleOf(QStringLiteral("plain.mp3")), QStringLiteral("plain.mp3"));
     EXPECT_EQ(FileTitleOf(QStringLiteral("/music/")), QString());
-    EXPECT_EQ(CommandLineText({QStringLiteral("Jukora"), QStringLiteral("/m/My"),
-                               QStringLiteral("Song.mp3")}),
+    EXPECT_EQ(CommandLineText(
+                  {QStringLiteral("Jukora"), QStringLiteral("/m/My"), QStringLiteral("Song.mp3")}),
               QStringLiteral("/m/My Song.mp3"));
     EXPECT_EQ(CommandLineText({QStringLiteral("Jukora")}), QString());
     EXPECT_EQ(WithoutSurroundingQuotes(QStringLiteral("\"/m/a b.mp3\"")),
@@ -146,8 +146,7 @@ TEST(SortedList, SortsWithoutRegardToCaseAndKeepsEqualNamesTogether) {
         artists.AddItem(QString::fromUtf8(name));
     const QStringList sorted = artists.Items();
     ASSERT_EQ(sorted.size(), 6);
-    EXPECT_EQ(sorted.indexOf(QStringLiteral("alpha")) - sorted.indexOf(QStringLiteral("Alpha")),
-              1);
+    EXPECT_EQ(sorted.indexOf(QStringLiteral("alpha")) - sorted.indexOf(QStringLiteral("Alpha")), 1);
     EXPECT_EQ(sorted.indexOf(QStringLiteral("Beta")) - sorted.indexOf(QStringLiteral("beta")), 1);
     EXPECT_LT(sorted.indexOf(QStringLiteral("Alpha")), sorted.indexOf(QStringLiteral("beta")));
     EXPECT_EQ(sorted.last(), QStringLiteral("zed"));
@@ -174,9 +173,9 @@ TEST(FileNames, CapitalisationAndNormalisation) {
     EXPECT_EQ(video.title, QStringLiteral("It's Here [video]"));
     EXPECT_EQ(video.path, QStringLiteral("/v/clip.AVI"));
     EXPECT_TRUE(video.fits);
-    EXPECT_FALSE(NormaliseItem(QStringLiteral("/a.mp3"), QStringLiteral("A"),
-                               QString(81, QLatin1Char('t')))
-                     .fits);
+    EXPECT_FALSE(
+        NormaliseItem(QStringLiteral("/a.mp3"), QStringLiteral("A"), QString(81, QLatin1Char('t')))
+            .fits);
     EXPECT_FALSE(NormaliseItem(QLatin1Char('/') + QString(255, QLatin1Char('p')),
                                QStringLiteral("A"), QStringLiteral("T"))
                      .fits);

@@ -1,5 +1,5 @@
-#include "core/IdRule.h"
 #include "core/Store.h"
+#include "core/IdRule.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -253,7 +253,8 @@ protected:
     void ExpectRefusedAndUntouched(const char* what) {
         const QByteArray before = ReadBytes(folder.Library());
         const QString problem = CheckLibraryFile(folder.Library());
-        EXPECT_TRUE(problem.contains(QLatin1String(what), Qt::CaseInsensitive)) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(QLatin1String(what), Qt::CaseInsensitive))
+            << problem.toStdString();
         RecordSource songs(QStringLiteral("tblSong"));
         songs.SetDatabaseName(folder.Library());
         try {

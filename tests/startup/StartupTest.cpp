@@ -156,7 +156,8 @@ TEST_F(Startup, UnusableLibraryIsReportedNotTakenForEmptyAndLeftUntouched) {
 
 TEST_F(Startup, LibrarySongOnTheCommandLineIsPlayedAndStopsAtItsEnd) {
     const QString path = MusicFile(QStringLiteral("Northwind - Blue River.mp3"));
-    folder.AddSong(4, QStringLiteral("Blue River"), QStringLiteral("Northwind"), path + QStringLiteral("  "));
+    folder.AddSong(4, QStringLiteral("Blue River"), QStringLiteral("Northwind"),
+                   path + QStringLiteral("  "));
     Load(QLatin1Char('"') + path + QLatin1Char('"'));
     RunReload();
     EXPECT_TRUE(player->state.StartedFromCommand);

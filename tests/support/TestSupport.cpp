@@ -40,8 +40,8 @@ quint32 RecordingSender::SendString(const QString& command, QString* reply, int 
     commands << command;
     if (reply) {
         const auto it = replies.find(command);
-        *reply = it == replies.end() || replyLength <= 0 ? QString()
-                                                         : it->second.left(replyLength - 1);
+        *reply =
+            it == replies.end() || replyLength <= 0 ? QString() : it->second.left(replyLength - 1);
     }
     const auto failure = failures.find(command);
     return failure == failures.end() ? 0 : failure->second;
@@ -58,9 +58,13 @@ ProgramFolderFixture::ProgramFolderFixture(bool withLibrary) {
         CreateEmptyLibrary(Library());
 }
 
-QString ProgramFolderFixture::Library() const { return dir_.filePath(QStringLiteral("dbMedia.mdb")); }
+QString ProgramFolderFixture::Library() const {
+    return dir_.filePath(QStringLiteral("dbMedia.mdb"));
+}
 
-QString ProgramFolderFixture::File(const QString& name) const { return dir_.filePath(name); }
+QString ProgramFolderFixture::File(const QString& name) const {
+    return dir_.filePath(name);
+}
 
 namespace {
 void WithDatabase(const QString& path, const std::function<void(sqlite3*)>& body) {
