@@ -2,7 +2,9 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
+#include <QWindow>
 
 #include <mpv/client.h>
 
@@ -13,9 +15,14 @@ struct MpvMciService::Player {
     mpv_handle* handle = nullptr;
     bool frames = false; // time format: frames instead of milliseconds
     bool stopped = true;
+    double stopAt = -1; // seconds where "play ... to" stops, or -1
+    // The picture's own window inside the parent named at open; moved by "put ... window at".
+    std::unique_ptr<QWindow> surface;
+    std::unique_ptr<QWindow> parent;
+    QRect placed;
     ~Player() {
         if (handle)
-            mpv_terminate_destroy(handle);
+            mpv_terminate_destroy(handle); // the player lets go of the surface first
     }
     double Number(const char* property) const {
         double value = 0;
@@ -53,8 +60,15 @@ struct MpvMciService::Player {
         const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
         return mpv_command(handle, args);
     }
+    // Takes the player's pending events, and stops where "play ... to" asked for. The player is
+    // addressed on every playback tick, so the stop lands within a tick of its place.
     void Drain() {
         while (mpv_wait_event(handle, 0)->event_id != MPV_EVENT_NONE) {
+        }
+        if (stopAt >= 0 && !Flag("pause") && Number("time-pos") >= stopAt) {
+            SetFlag("pause", true);
+            stopped = true;
+            stopAt = -1;
         }
     }
 };
@@ -71,10 +85,14 @@ QStringList Tokenize(const QString& text) {
     QStringList words;
     QString word;
     bool quoted = false, any = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"')) {
-            quoted = !quoted;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool atWordEnd = i + 1 == text.size() || text[i + 1] == QLatin1Char(' ');
+        if (c == QLatin1Char('"') && !quoted && !any) {
+            quoted = true; // an opening quote starts a word
             any = true;
+        } else if (c == QLatin1Char('"') && quoted && atWordEnd) {
+            quoted = false; // a closing quote ends one; any other quote is part of the word
         } else if (c == QLatin1Char(' ') && !quoted) {
             if (any)
                 words << word;
@@ -132,6 +150,11 @@ QString MpvMciService::ErrorString(quint32 code) {
     default:
         return {};
     }
+}
+
+QRect MpvMciService::VideoRect(const QString& alias) {
+    const Player* p = Find(alias);
+    return p ? p->placed : QRect();
 }
 
 MpvMciService::Player* MpvMciService::Find(const QString& alias) {
@@ -200,6 +223,19 @@ quint32 MpvMciService::Open(Request& r) {
     }
     if (parent != 0) {
         int64_t wid = parent;
+        // Inside a window system, the picture gets a child window of its own, so that it can be
+        // placed within the parent; elsewhere it goes straight into the parent.
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
+            QGuiApplication::platformName() != QLatin1String("offscreen")) {
+            player->parent.reset(QWindow::fromWinId(static_cast<WId>(parent)));
+            if (player->parent) {
+                player->surface = std::make_unique<QWindow>();
+                player->surface->setParent(player->parent.get());
+                player->surface->setGeometry(QRect(QPoint(0, 0), player->parent->size()));
+                player->surface->show();
+                wid = static_cast<int64_t>(player->surface->winId());
+            }
+        }
         mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
     }
     for (const QString& pair : extraOptions_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -240,112 +276,166 @@ quint32 MpvMciService::Close(Request& r) {
     return players_.remove(r.words[0].toLower()) ? Ok : NotOpen;
 }
 
+namespace {
+
+using Player = MpvMciService::Player;
+using Request = MpvMciService::Request;
+using Code = MpvMciService::Code;
+
+quint32 Play(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    if (w.size() % 2 != 0)
+        return Code::BadParameter;
+    double n = 0;
+    p.stopAt = -1;
+    for (int i = 0; i + 1 < w.size(); i += 2) {
+        if (!ToNumber(w[i + 1], &n) || p.Scale() <= 0)
+            return Code::BadParameter;
+        if (Is(w[i], "from"))
+            p.Seek(n / p.Scale());
+        else if (Is(w[i], "to"))
+            p.stopAt = n / p.Scale() < p.LengthSeconds() ? n / p.Scale() : -1;
+        else
+            return Code::BadParameter;
+    }
+    p.stopped = false;
+    return p.SetFlag("pause", false) < 0 ? Code::CannotPlay : Code::Ok;
+}
+
+quint32 Halt(Player& p, bool stop) {
+    p.stopped = stop;
+    return p.SetFlag("pause", true) < 0 ? Code::CannotPlay : Code::Ok;
+}
+
+quint32 Pause(Player& p, Request& r) {
+    return r.words.isEmpty() ? Halt(p, false) : Code::BadParameter;
+}
+
+quint32 Stop(Player& p, Request& r) {
+    return r.words.isEmpty() ? Halt(p, true) : Code::BadParameter;
+}
+
+quint32 Resume(Player& p, Request& r) {
+    if (!r.words.isEmpty())
+        return Code::BadParameter;
+    p.stopped = false;
+    return p.SetFlag("pause", false) < 0 ? Code::CannotPlay : Code::Ok;
+}
+
+// seek <a> to <n>|start|end: the device is left stopped at the new place.
+quint32 Seek(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    if (w.size() != 2 || !Is(w[0], "to"))
+        return Code::BadParameter;
+    double seconds = 0, n = 0;
+    if (Is(w[1], "end"))
+        seconds = p.LengthSeconds();
+    else if (!Is(w[1], "start")) {
+        if (!ToNumber(w[1], &n) || p.Scale() <= 0)
+            return Code::BadParameter;
+        seconds = n / p.Scale();
+    }
+    Halt(p, true);
+    return p.Seek(seconds) < 0 ? Code::CannotPlay : Code::Ok;
+}
+
+quint32 Set(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    double n = 0;
+    if (w.size() == 3 && Is(w[0], "time") && Is(w[1], "format")) {
+        if (Is(w[2], "milliseconds") || Is(w[2], "ms"))
+            p.frames = false;
+        else if (Is(w[2], "frames"))
+            p.frames = true;
+        else
+            return Code::BadParameter;
+        return Code::Ok;
+    }
+    if (w.size() == 2 && Is(w[0], "speed") && ToNumber(w[1], &n)) {
+        p.SetNumber("speed", std::clamp(n / 1000.0, 0.01, 100.0));
+        return Code::Ok;
+    }
+    return Code::BadParameter;
+}
+
+// setaudio <a> [left|right] volume to <n>: the channel word is accepted; both channels get the
+// volume.
+quint32 SetAudio(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    int i = 0;
+    if (i < w.size() && (Is(w[i], "left") || Is(w[i], "right")))
+        ++i;
+    double n = 0;
+    if (w.size() != i + 3 || !Is(w[i], "volume") || !Is(w[i + 1], "to") || !ToNumber(w[i + 2], &n))
+        return Code::BadParameter;
+    const double maximum = p.Number("volume-max");
+    p.SetNumber("volume", std::clamp(n / 10.0, 0.0, maximum > 0 ? maximum : 100.0));
+    return Code::Ok;
+}
+
+quint32 Status(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    if (w.size() != 1)
+        return Code::BadParameter;
+    if (Is(w[0], "position"))
+        r.reply = QString::number(std::llround(p.PositionSeconds() * p.Scale()));
+    else if (Is(w[0], "length"))
+        r.reply = QString::number(std::llround(p.LengthSeconds() * p.Scale()));
+    else if (Is(w[0], "mode"))
+        r.reply = p.stopped         ? QStringLiteral("stopped")
+                  : p.Flag("pause") ? QStringLiteral("paused")
+                                    : QStringLiteral("playing");
+    else
+        return Code::BadParameter;
+    return Code::Ok;
+}
+
+// put <a> window at <x> <y> <w> <h>
+quint32 Put(Player& p, Request& r) {
+    const QStringList& w = r.words;
+    if (w.size() != 6 || !Is(w[0], "window") || !Is(w[1], "at"))
+        return Code::BadParameter;
+    int rect[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        rect[i] = w[i + 2].toInt(&ok);
+        if (!ok)
+            return Code::BadParameter;
+    }
+    p.placed = QRect(rect[0], rect[1], rect[2], rect[3]);
+    if (p.surface)
+        p.surface->setGeometry(p.placed);
+    return Code::Ok;
+}
+
+// The commands that act on an open alias: the verb, then the handler of the words after the
+// alias.
+struct AliasCommand {
+    const char* verb;
+    quint32 (*run)(Player&, Request&);
+};
+const AliasCommand kAliasCommands[] = {
+    {"play", Play}, {"pause", Pause},       {"stop", Stop},     {"resume", Resume}, {"seek", Seek},
+    {"set", Set},   {"setaudio", SetAudio}, {"status", Status}, {"put", Put},
+};
+
+} // namespace
+
 quint32 MpvMciService::Dispatch(Request& r) {
     if (r.verb == QLatin1String("open"))
         return Open(r);
     if (r.verb == QLatin1String("close"))
         return Close(r);
-    static const char* const kKnown[] = {"play", "pause",    "resume", "stop", "seek",
-                                         "set",  "setaudio", "status", "put"};
-    if (std::none_of(std::begin(kKnown), std::end(kKnown),
-                     [&](const char* k) { return r.verb == QLatin1String(k); }))
-        return UnknownCommand;
-    if (r.words.isEmpty())
-        return BadParameter;
-    Player* p = Find(r.words.takeFirst());
-    if (!p)
-        return NotOpen;
-    p->Drain();
-    const QStringList& w = r.words;
-    double n = 0;
-    if (r.verb == QLatin1String("play")) {
-        for (int i = 0; i + 1 < w.size(); i += 2) {
-            if (!ToNumber(w[i + 1], &n) || p->Scale() <= 0)
-                return BadParameter;
-            if (Is(w[i], "from"))
-                p->Seek(n / p->Scale());
-            else if (Is(w[i], "to"))
-                p->SetNumber("end", n / p->Scale());
-            else
-                return BadParameter;
-        }
-        p->stopped = false;
-        return p->SetFlag("pause", false) < 0 ? CannotPlay : Ok;
-    }
-    if (r.verb == QLatin1String("pause") || r.verb == QLatin1String("stop")) {
-        p->stopped = r.verb == QLatin1String("stop");
-        return p->SetFlag("pause", true) < 0 ? CannotPlay : Ok;
-    }
-    if (r.verb == QLatin1String("resume")) {
-        p->stopped = false;
-        return p->SetFlag("pause", false) < 0 ? CannotPlay : Ok;
-    }
-    if (r.verb == QLatin1String("seek")) {
-        if (w.size() != 2 || !Is(w[0], "to"))
+    for (const AliasCommand& command : kAliasCommands) {
+        if (r.verb != QLatin1String(command.verb))
+            continue;
+        if (r.words.isEmpty())
             return BadParameter;
-        double seconds = 0;
-        if (Is(w[1], "start"))
-            seconds = 0;
-        else if (Is(w[1], "end"))
-            seconds = p->LengthSeconds();
-        else if (ToNumber(w[1], &n) && p->Scale() > 0)
-            seconds = n / p->Scale();
-        else
-            return BadParameter;
-        p->SetFlag("pause", true);
-        p->stopped = true;
-        return p->Seek(seconds) < 0 ? CannotPlay : Ok;
+        Player* player = Find(r.words.takeFirst());
+        if (!player)
+            return NotOpen;
+        player->Drain();
+        return command.run(*player, r);
     }
-    if (r.verb == QLatin1String("set")) {
-        if (w.size() == 3 && Is(w[0], "time") && Is(w[1], "format")) {
-            if (Is(w[2], "milliseconds") || Is(w[2], "ms"))
-                p->frames = false;
-            else if (Is(w[2], "frames"))
-                p->frames = true;
-            else
-                return BadParameter;
-            return Ok;
-        }
-        if (w.size() == 2 && Is(w[0], "speed") && ToNumber(w[1], &n)) {
-            p->SetNumber("speed", std::clamp(n / 1000.0, 0.01, 100.0));
-            return Ok;
-        }
-        return BadParameter;
-    }
-    if (r.verb == QLatin1String("setaudio")) {
-        // [left|right] volume to <n>: the channel words are accepted; the volume is the same
-        // on both channels.
-        int i = 0;
-        if (i < w.size() && (Is(w[i], "left") || Is(w[i], "right")))
-            ++i;
-        if (w.size() != i + 3 || !Is(w[i], "volume") || !Is(w[i + 1], "to") ||
-            !ToNumber(w[i + 2], &n))
-            return BadParameter;
-        const double maximum = p->Number("volume-max");
-        p->SetNumber("volume", std::clamp(n / 10.0, 0.0, maximum > 0 ? maximum : 100.0));
-        return Ok;
-    }
-    if (r.verb == QLatin1String("status")) {
-        if (w.size() != 1)
-            return BadParameter;
-        if (Is(w[0], "position"))
-            r.reply = QString::number(std::llround(p->PositionSeconds() * p->Scale()));
-        else if (Is(w[0], "length"))
-            r.reply = QString::number(std::llround(p->LengthSeconds() * p->Scale()));
-        else if (Is(w[0], "mode"))
-            r.reply = p->stopped         ? QStringLiteral("stopped")
-                      : p->Flag("pause") ? QStringLiteral("paused")
-                                         : QStringLiteral("playing");
-        else
-            return BadParameter;
-        return Ok;
-    }
-    // put <a> window at x y w h: the picture fills the window named at open; the rectangle is
-    // checked and accepted.
-    if (w.size() != 6 || !Is(w[0], "window") || !Is(w[1], "at"))
-        return BadParameter;
-    for (int i = 2; i < 6; ++i)
-        if (!ToNumber(w[i], &n))
-            return BadParameter;
-    return Ok;
+    return UnknownCommand;
 }

@@ -18,6 +18,7 @@
 #include "media/MciSender.h"
 
 #include <QHash>
+#include <QRect>
 #include <QString>
 
 #include <memory>
@@ -46,6 +47,8 @@ public:
                        int replyLength = 0) override;
     QString ErrorString(quint32 code) override;
     int OpenAliasCount() const { return static_cast<int>(players_.size()); }
+    // Where the last "put ... window at" placed the alias's picture (empty when never placed).
+    QRect VideoRect(const QString& alias);
 
     struct Player;
     struct Request;
