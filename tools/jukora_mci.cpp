@@ -2,17 +2,14 @@
 // prints for each the return code and the reply (or, on failure, the error text) on one line.
 #include "media/MpvMciService.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 
 #include <clocale>
 #include <iostream>
 #include <string>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     MpvMciService service;
     std::string line;

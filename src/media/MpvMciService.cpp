@@ -2,10 +2,9 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QStringList>
-#include <QWindow>
 
+#include <X11/Xlib.h>
 #include <mpv/client.h>
 
 #include <algorithm>
@@ -16,13 +15,42 @@ struct MpvMciService::Player {
     bool frames = false; // time format: frames instead of milliseconds
     bool stopped = true;
     double stopAt = -1; // seconds where "play ... to" stops, or -1
-    // The picture's own window inside the parent named at open; moved by "put ... window at".
-    std::unique_ptr<QWindow> surface;
-    std::unique_ptr<QWindow> parent;
+    // The picture's own X window inside the parent named at open, so that "put ... window at"
+    // can place it; 0 without a window system (the picture then goes straight to the parent).
+    Display* display = nullptr;
+    Window surface = 0;
     QRect placed;
     ~Player() {
         if (handle)
             mpv_terminate_destroy(handle); // the player lets go of the surface first
+        if (surface)
+            XDestroyWindow(display, surface);
+        if (display)
+            XCloseDisplay(display);
+    }
+    // Makes the surface as a child of `parent`, filling it. Returns the window mpv draws into.
+    int64_t MakeSurface(int64_t parent) {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            return parent;
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, static_cast<Window>(parent), &attributes))
+            return parent;
+        surface = XCreateSimpleWindow(display, static_cast<Window>(parent), 0, 0,
+                                      std::max(1, attributes.width), std::max(1, attributes.height),
+                                      0, 0, BlackPixel(display, DefaultScreen(display)));
+        XMapWindow(display, surface);
+        XSync(display, False);
+        return static_cast<int64_t>(surface);
+    }
+    void Place(const QRect& rect) {
+        placed = rect;
+        if (!surface)
+            return;
+        XMoveResizeWindow(display, surface, rect.x(), rect.y(),
+                          static_cast<unsigned>(std::max(1, rect.width())),
+                          static_cast<unsigned>(std::max(1, rect.height())));
+        XSync(display, False);
     }
     double Number(const char* property) const {
         double value = 0;
@@ -222,21 +250,10 @@ quint32 MpvMciService::Open(Request& r) {
         mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
     }
     if (parent != 0) {
-        int64_t wid = parent;
-        // Inside a window system, the picture gets a child window of its own, so that it can be
-        // placed within the parent; elsewhere it goes straight into the parent.
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
-            QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            player->parent.reset(QWindow::fromWinId(static_cast<WId>(parent)));
-            if (player->parent) {
-                player->surface = std::make_unique<QWindow>();
-                player->surface->setParent(player->parent.get());
-                player->surface->setGeometry(QRect(QPoint(0, 0), player->parent->size()));
-                player->surface->show();
-                wid = static_cast<int64_t>(player->surface->winId());
-            }
-        }
+        int64_t wid = player->MakeSurface(parent);
         mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
+        // Only outputs that draw into a given window: others would open windows of their own.
+        mpv_set_option_string(h, "vo", "gpu,x11");
     }
     for (const QString& pair : extraOptions_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QByteArray utf8 = pair.toUtf8();
@@ -373,7 +390,7 @@ quint32 SetAudio(Player& p, Request& r) {
     return Code::Ok;
 }
 
-quint32 Status(Player& p, Request& r) {
+quint32 StatusQuery(Player& p, Request& r) {
     const QStringList& w = r.words;
     if (w.size() != 1)
         return Code::BadParameter;
@@ -402,9 +419,7 @@ quint32 Put(Player& p, Request& r) {
         if (!ok)
             return Code::BadParameter;
     }
-    p.placed = QRect(rect[0], rect[1], rect[2], rect[3]);
-    if (p.surface)
-        p.surface->setGeometry(p.placed);
+    p.Place(QRect(rect[0], rect[1], rect[2], rect[3]));
     return Code::Ok;
 }
 
@@ -415,8 +430,9 @@ struct AliasCommand {
     quint32 (*run)(Player&, Request&);
 };
 const AliasCommand kAliasCommands[] = {
-    {"play", Play}, {"pause", Pause},       {"stop", Stop},     {"resume", Resume}, {"seek", Seek},
-    {"set", Set},   {"setaudio", SetAudio}, {"status", Status}, {"put", Put},
+    {"play", Play},         {"pause", Pause},        {"stop", Stop},
+    {"resume", Resume},     {"seek", Seek},          {"set", Set},
+    {"setaudio", SetAudio}, {"status", StatusQuery}, {"put", Put},
 };
 
 } // namespace

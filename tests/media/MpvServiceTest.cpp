@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -194,4 +195,24 @@ TEST_F(Service, CommandWordsInAnyCaseAndCloseAll) {
     EXPECT_EQ(service.OpenAliasCount(), 0);
     EXPECT_EQ(Send(QStringLiteral("status song length")), MpvMciService::NotOpen);
     EXPECT_EQ(video::SongLengthSecs(media), 0); // a failing query reads as 0
+}
+
+TEST(JukoraMci, PrintsTheCodeAndReplyOfEachCommandLine) {
+    QProcess tool;
+    tool.start(QStringLiteral(JUKORA_MCI_BINARY), {});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    tool.write("open \"" JUKORA_TEST_MEDIA "/tone.wav\" alias song\n"
+               "status song length\n"
+               "\n"
+               "status nothing length\n"
+               "close all\n");
+    tool.closeWriteChannel();
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    const QStringList lines =
+        QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("0 "));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("0 30"))) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("2 No media is open under that alias."));
+    EXPECT_EQ(lines[3], QStringLiteral("0 "));
 }
