@@ -208,8 +208,8 @@ TEST(JukoraMci, PrintsTheCodeAndReplyOfEachCommandLine) {
                "close all\n");
     tool.closeWriteChannel();
     ASSERT_TRUE(tool.waitForFinished(20000));
-    const QStringList lines =
-        QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(tool.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("0 "));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("0 30"))) << lines[1].toStdString();
