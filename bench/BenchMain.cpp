@@ -3,7 +3,11 @@
 #include "core/Store.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
+#include "skin/ListBox.h"
+#include "skin/frmPlayer.h"
+
+#include <QApplication>
+#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -53,10 +57,78 @@ BENCHMARK(BM_CommitPlaycountUpdate)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
 
+// The main window loaded on the full library, with a user playlist of 1,000 entries.
+frmPlayer& LoadedPlayer() {
+    static frmPlayer* player = [] {
+        const ProgramFolderFixture& folder = FullLibrary();
+        folder.Exec("INSERT INTO tblPlayList VALUES (1, 'Thousand');"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+                    " INSERT INTO tblPlayListTracks SELECT i, 1, (i * 31) % 32767 + 1 FROM n;"
+                    "UPDATE tblSong SET playcount = (songid * 7919) % 500;");
+        static ScriptedDialogs dialogs;
+        static RecordingSender sender;
+        auto* p = new frmPlayer(PlayerServices{dialogs, sender, folder.Path(), QString()});
+        LoadAndReload(*p);
+        return p;
+    }();
+    return *player;
+}
+
+// Includes the views taking the new rows, so that the figure is the whole keystroke.
+void SyncViews(frmPlayer& player) {
+    QApplication::processEvents();
+    benchmark::DoNotOptimize(player.lstTracks->ListCount());
+}
+
+void BM_SearchKeystroke(benchmark::State& state) {
+    frmPlayer& player = LoadedPlayer();
+    const QString texts[] = {QStringLiteral("a"), QStringLiteral("ar"), QStringLiteral("art"),
+                             QStringLiteral("title 1"), QString()};
+    size_t i = 0;
+    for (auto _ : state) {
+        player.txtSearch->setText(texts[i++ % std::size(texts)]);
+        SyncViews(player);
+    }
+}
+BENCHMARK(BM_SearchKeystroke)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+void ListPlaylist(benchmark::State& state, int index) {
+    frmPlayer& player = LoadedPlayer();
+    for (auto _ : state) {
+        player.SelectPlayList(index);
+        SyncViews(player);
+    }
+}
+
+void BM_ListAllMedia(benchmark::State& state) {
+    ListPlaylist(state, 0);
+}
+BENCHMARK(BM_ListAllMedia)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void BM_ListTop20(benchmark::State& state) {
+    ListPlaylist(state, 1);
+}
+BENCHMARK(BM_ListTop20)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+void BM_ListUserPlaylist(benchmark::State& state) {
+    ListPlaylist(state, 2);
+    if (LoadedPlayer().lstTracks->ListCount() != 1000)
+        state.SkipWithError("the playlist does not list 1,000 entries");
+}
+BENCHMARK(BM_ListUserPlaylist)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

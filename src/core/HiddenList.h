@@ -2,12 +2,17 @@
 // Invariant of a HiddenList: -1 <= ListIndex < ListCount().
 #pragma once
 
+#include "core/Decimal.h"
+
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class HiddenList {
 public:
@@ -38,13 +43,24 @@ private:
     int listIndex_ = -1;
 };
 
-// A list that keeps its entries sorted; entries that compare equal stay next to each other in
-// the order they were added. Sorting is done lazily at the first read after additions, so
-// filling it with n entries costs n log n, not n squared.
+// A list that keeps its entries sorted. Identical entries always stand together; entries that
+// differ but compare equal (such as "Beta" and "beta" without regard to case) are ordered by
+// their characters, so the order never depends on the order of adding. Sorting is done lazily,
+// at the first read after additions, over the distinct entries only.
 class SortedList {
 public:
-    using Less = std::function<bool(const QString&, const QString&)>;
-    explicit SortedList(Less less) : less_(std::move(less)) {}
+    enum class Order {
+        // Alphabetical without regard to case, in the language of `locale`. The texts are case
+        // folded before collation: some collators (the "C" locale's) ignore the case setting.
+        Collated,
+        CountThenText, // keys that start with a count: by the count as a number, then the text
+    };
+    explicit SortedList(Order order, const QLocale& locale = QLocale()) : order_(order) {
+        if (order == Order::Collated) {
+            collator_ = std::make_shared<QCollator>(locale);
+            collator_->setCaseSensitivity(Qt::CaseInsensitive);
+        }
+    }
 
     void AddItem(const QString& item) {
         items_.append(item);
@@ -58,27 +74,92 @@ public:
     const QString& List(int index) const { return Sorted().at(index); }
     const QStringList& Items() const { return Sorted(); }
 
-    // Alphabetical without regard to case, in the user's language.
+    // For sorted list boxes: alphabetical without regard to case, in the user's language.
+    using Less = std::function<bool(const QString&, const QString&)>;
     static Less CaseInsensitiveCollation(const QLocale& locale = QLocale()) {
         auto collator = std::make_shared<QCollator>(locale);
         collator->setCaseSensitivity(Qt::CaseInsensitive);
-        return
-            [collator](const QString& a, const QString& b) { return collator->compare(a, b) < 0; };
+        return [collator](const QString& a, const QString& b) {
+            const int order = collator->compare(a, b);
+            return order != 0 ? order < 0 : a < b;
+        };
     }
-    // Plain character order (a blank sorts before every digit).
-    static Less CharacterOrder() {
-        return [](const QString& a, const QString& b) { return a < b; };
+    static long long LeadingCount(const QString& key) {
+        long long count = 0;
+        for (const QChar c : key) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                break;
+            count = count * 10 + (c.unicode() - '0');
+        }
+        return count;
     }
 
 private:
     const QStringList& Sorted() const {
         if (!sorted_) {
-            std::stable_sort(items_.begin(), items_.end(), less_);
+            if (order_ == Order::Collated)
+                SortCollated();
+            else
+                SortByCount();
             sorted_ = true;
         }
         return items_;
     }
-    Less less_;
+
+    // Collation is costly: the distinct texts are ordered once each, by their collation keys.
+    void SortCollated() const {
+        QHash<QString, int> index;
+        index.reserve(items_.size());
+        QStringList texts;
+        std::vector<int> counts;
+        for (const QString& item : items_) {
+            const auto found = index.constFind(item);
+            if (found != index.cend()) {
+                ++counts[static_cast<size_t>(*found)];
+                continue;
+            }
+            index.insert(item, static_cast<int>(texts.size()));
+            texts.append(item);
+            counts.push_back(1);
+        }
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(static_cast<size_t>(texts.size()));
+        for (const QString& text : texts)
+            keys.push_back(collator_->sortKey(text.toCaseFolded()));
+        std::vector<int> order(static_cast<size_t>(texts.size()));
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<int>(i);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
+            return c != 0 ? c < 0 : CharacterLess(texts[a], texts[b]);
+        });
+        QStringList ordered;
+        ordered.reserve(items_.size());
+        for (int i : order)
+            for (int n = counts[static_cast<size_t>(i)]; n > 0; --n)
+                ordered.append(texts[i]);
+        items_ = std::move(ordered);
+    }
+
+    // The order is total and cheap, so identical keys end up together by themselves.
+    void SortByCount() const {
+        std::vector<std::pair<long long, int>> order;
+        order.reserve(static_cast<size_t>(items_.size()));
+        for (qsizetype i = 0; i < items_.size(); ++i)
+            order.emplace_back(LeadingCount(items_[i]), static_cast<int>(i));
+        std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
+            return x.first != y.first ? x.first < y.first
+                                      : CharacterLess(items_[x.second], items_[y.second]);
+        });
+        QStringList ordered;
+        ordered.reserve(items_.size());
+        for (const auto& entry : order)
+            ordered.append(items_[entry.second]);
+        items_ = std::move(ordered);
+    }
+
+    Order order_;
+    std::shared_ptr<QCollator> collator_;
     mutable QStringList items_;
     mutable bool sorted_ = true;
 };

@@ -56,8 +56,8 @@ struct PlayerState {
     HiddenList lstMaybe;         // songid of each lstTracks entry, same index
     HiddenList lstNowPlaying;    // the play order; ListIndex is the playing song
     HiddenList lstCuedSongsPath; // songid of each queued song, entry for entry with lstCuedSongs
-    SortedList lstTest{SortedList::CaseInsensitiveCollation()}; // artists of the listed songs
-    SortedList lstTest3{SortedList::CharacterOrder()};          // "[Top 20]" sort keys
+    SortedList lstTest{SortedList::Order::Collated};       // artists of the listed songs
+    SortedList lstTest3{SortedList::Order::CountThenText}; // "[Top 20]" sort keys
 
     // Hidden labels.
     QString lblNowPlaying; // songid of the library item last started

@@ -207,6 +207,7 @@ void RecordSource::Close() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     rows_.clear();
+    SetChanged();
     cursor_ = 0;
     deletedHere_ = false;
     pending_ = Pending::None;
@@ -276,18 +277,21 @@ void RecordSource::ReadAll() {
     st.stmt = Prepare("SELECT rowid" + FieldList(*schema_) + " FROM \"" + schema_->name +
                       "\" ORDER BY \"" + schema_->fields[0].name + "\", rowid");
     std::vector<StoredRow> rows;
+    rows.reserve(rows_.size() + 16); // a refresh reads about as many records as before
     const int n = static_cast<int>(schema_->fields.size());
     int rc;
     while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
-        StoredRow row{sqlite3_column_int64(st.stmt, 0), Row(n)};
+        StoredRow& row = rows.emplace_back();
+        row.rowid = sqlite3_column_int64(st.stmt, 0);
+        row.values.reserve(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
-            row.values[i] = ColumnValue(st.stmt, i + 1, schema_->fields[i].type);
-        rows.push_back(std::move(row));
+            row.values.push_back(ColumnValue(st.stmt, i + 1, schema_->fields[i].type));
     }
     if (rc != SQLITE_DONE)
         Fail(StoreError::Kind::Unusable,
              QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
     rows_ = std::move(rows);
+    SetChanged();
     cursor_ = 0;
     deletedHere_ = false;
     pending_ = Pending::None;
@@ -303,7 +307,7 @@ RecordSource::StoredRow RecordSource::ReadOne(qint64 rowid) {
              QStringLiteral("a record just written to %1 cannot be read")
                  .arg(QLatin1String(schema_->name)));
     const int n = static_cast<int>(schema_->fields.size());
-    StoredRow row{rowid, Row(n)};
+    StoredRow row{rowid, Row(n), QString()};
     for (int i = 0; i < n; ++i)
         row.values[i] = ColumnValue(st.stmt, i + 1, schema_->fields[i].type);
     return row;
@@ -376,6 +380,22 @@ int RecordSource::Number(const QString& name) const {
 
 const QVariant& RecordSource::At(int fieldIndex) const {
     return Current().values.at(static_cast<size_t>(fieldIndex));
+}
+
+const std::vector<int>& RecordSource::PositionsOf(int id) const {
+    static const std::vector<int> none;
+    if (!positionsValid_) {
+        positions_.clear();
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            bool ok = false;
+            const int identity = rows_[i].values[0].toInt(&ok);
+            if (ok)
+                positions_[identity].push_back(static_cast<int>(i));
+        }
+        positionsValid_ = true;
+    }
+    const auto it = positions_.find(id);
+    return it == positions_.end() ? none : it->second;
 }
 
 void RecordSource::AddNew() {
@@ -464,6 +484,7 @@ void RecordSource::Update() {
                      .arg(QLatin1String(schema_->name), buffer_[0].toString()));
         Fail(StoreError::Kind::Write, QStringLiteral("could not be written"));
     }
+    SetChanged();
     if (pending_ == Pending::Append) {
         const bool wasEof = cursor_ >= rows_.size();
         rows_.push_back(ReadOne(sqlite3_last_insert_rowid(db_)));
@@ -484,6 +505,7 @@ void RecordSource::Delete() {
     if (sqlite3_step(st.stmt) != SQLITE_DONE)
         Fail(StoreError::Kind::Write, QStringLiteral("could not be written"));
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cursor_));
+    SetChanged();
     deletedHere_ = true;
 }
 

@@ -13,11 +13,14 @@
 // - Values: a field with no stored value reads as empty text (text fields) or 0 (number fields).
 #pragma once
 
+#include "core/Decimal.h"
+
 #include <QString>
 #include <QVariant>
 
 #include <memory>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -106,6 +109,26 @@ public:
     // Fast read by field index, no pending buffer: for walks over the whole set.
     const QVariant& At(int fieldIndex) const;
     int FieldIndex(const QString& name) const;
+    // The positions in the set (ascending) of the records whose identity equals `id`: what a walk
+    // matching the identity by number would visit, without the walk. Kept until the set changes.
+    const std::vector<int>& PositionsOf(int id) const;
+    const QVariant& AtPosition(int position, int fieldIndex) const {
+        return rows_.at(static_cast<size_t>(position)).values.at(static_cast<size_t>(fieldIndex));
+    }
+    // The identity as text, made once per record (every list line carries it).
+    const QString& IdentityText(int position) const {
+        const StoredRow& row = rows_.at(static_cast<size_t>(position));
+        if (row.identityText.isNull())
+            row.identityText = DecimalText(row.values[0].toLongLong());
+        return row.identityText;
+    }
+    // The text of a text field without a copy (text fields always hold text).
+    const QString& TextAt(int position, int fieldIndex) const {
+        return *static_cast<const QString*>(AtPosition(position, fieldIndex).constData());
+    }
+    bool IsTextField(int fieldIndex) const {
+        return schema_->fields.at(static_cast<size_t>(fieldIndex)).type == TableSchema::Type::Text;
+    }
 
     void AddNew();
     void Edit();
@@ -120,6 +143,7 @@ private:
     struct StoredRow {
         qint64 rowid;
         Row values;
+        mutable QString identityText; // made at first use
     };
 
     void RequireOpen() const;
@@ -140,6 +164,10 @@ private:
     Pending pending_ = Pending::None;
     Row buffer_;
     std::vector<bool> written_; // fields set in the buffer since AddNew/Edit
+    // Identity -> positions in rows_; empty when it must be built again.
+    mutable std::unordered_map<int, std::vector<int>> positions_;
+    mutable bool positionsValid_ = false;
+    void SetChanged() { positionsValid_ = false; }
 };
 
 // Matching of stored values, as every lookup of the program does it.

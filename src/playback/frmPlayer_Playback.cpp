@@ -3,9 +3,9 @@
 #include "core/Paths.h"
 #include "skin/frmPlayer.h"
 
+#include "skin/ListBox.h"
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 
 void frmPlayer::PlaySong(qint16 ID, const QString& path) {
     if (ID == 0 || !path.isEmpty())
@@ -51,7 +51,7 @@ void frmPlayer::CueASong(qint16 ID) {
     const int title = datSong.FieldIndex(QStringLiteral("Title"));
     for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext())
         if (MatchesNumber(datSong.At(0), ID)) {
-            lstCuedSongs->addItem(datSong.At(artist).toString() + QStringLiteral(" - ") +
+            lstCuedSongs->AddItem(datSong.At(artist).toString() + QStringLiteral(" - ") +
                                   datSong.At(title).toString());
             state.lstCuedSongsPath.AddItem(datSong.At(0).toString());
             break;

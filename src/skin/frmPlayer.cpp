@@ -5,10 +5,12 @@
 #include "prefs/frmInfo.h"
 #include "skin/frmSkin.h"
 
+#include "skin/ListBox.h"
+
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 namespace {
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
@@ -21,8 +23,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, cons
     return label;
 }
 
-QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
-    auto* list = new QListWidget(parent);
+ListBox* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
+    auto* list = new ListBox(parent);
     list->setObjectName(name);
     list->setGeometry(twips);
     list->setMouseTracking(true);
@@ -83,11 +85,17 @@ void frmPlayer::BuildControls() {
         MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135), QString());
     lblSlider->setCursor(Qt::SizeVerCursor);
     lstTracks = MakeList(this, QStringLiteral("lstTracks"), TwipsRect(3240, 4200, 4215, 2205));
-    for (QListWidget* list : {lstPlayLists, lstArtist, lstTracks}) {
+    for (ListBox* list : {lstPlayLists, lstArtist, lstTracks}) {
         list->viewport()->setMouseTracking(true);
         list->viewport()->installEventFilter(this);
     }
-    connect(lstPlayLists, &QListWidget::itemClicked, this, [this] { lstPlayLists_Click(); });
+    connect(lstPlayLists, &ListBox::Click, this, &frmPlayer::lstPlayLists_Click);
+    connect(lstArtist, &ListBox::Click, this, &frmPlayer::lstArtist_Click);
+    connect(lstArtist, &ListBox::KeyDown, this, &frmPlayer::lstArtist_KeyDown);
+    connect(lstTracks, &ListBox::DblClick, this, &frmPlayer::lstTracks_DblClick);
+    connect(lstTracks, &ListBox::KeyDown, this, &frmPlayer::lstTracks_KeyDown);
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmPlayer::txtSearch_Change);
+    txtSearch->installEventFilter(this);
 
     File1 = new FileListBox(this);
     File1->setObjectName(QStringLiteral("File1"));
@@ -116,8 +124,11 @@ void frmPlayer::BuildControls() {
     auto* picSongProgress = MakeLabel(this, QStringLiteral("picSongProgress"),
                                       TwipsRect(1440, 7560, 4695, 255), QString());
     picSongProgress->setFrameShape(QFrame::Box);
-    auto* lblProgress = MakeLabel(picSongProgress, QStringLiteral("lblProgress"),
-                                  TwipsRect(0, 0, 135, 255), QString());
+    imgprogress = MakeLabel(picSongProgress, QStringLiteral("imgprogress"),
+                            TwipsRect(0, 0, 45, 405), QString());
+    imgprogress->setStyleSheet(QStringLiteral("background: #6fa8dc"));
+    lblProgress = MakeLabel(picSongProgress, QStringLiteral("lblProgress"),
+                            TwipsRect(0, 0, 135, 255), QString());
     lblProgress->setToolTip(QStringLiteral("song progress"));
     lblProgress->setStyleSheet(QStringLiteral("background: blue"));
     lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
@@ -144,6 +155,11 @@ void frmPlayer::BuildControls() {
     fraEditPlayList->setObjectName(QStringLiteral("fraEditPlayList"));
     fraEditPlayList->setGeometry(TwipsRect(360, 120, 7695, 6375));
     fraEditPlayList->hide();
+    lstAddToPlaylist = MakeList(fraAddToPlaylist, QStringLiteral("lstAddToPlaylist"),
+                                TwipsRect(240, 600, 4335, 4500));
+    lstAddToPlaylist->SetSorted(SortedList::CaseInsensitiveCollation());
+    lstEditPlayList = MakeList(fraEditPlayList, QStringLiteral("lstEditPlayList"),
+                               TwipsRect(240, 600, 4335, 2700));
 }
 
 void frmPlayer::BuildButtons() {
@@ -264,6 +280,13 @@ void frmPlayer::closeEvent(QCloseEvent* event) {
 }
 
 bool frmPlayer::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == txtSearch) {
+        if (e->type() == QEvent::KeyPress)
+            txtSearch_KeyDown(static_cast<QKeyEvent*>(e)->key());
+        else if (e->type() == QEvent::FocusOut)
+            txtSearch_LostFocus();
+        return QWidget::eventFilter(watched, e);
+    }
     if (e->type() == QEvent::MouseMove)
         NoMouseOvers();
     return QWidget::eventFilter(watched, e);

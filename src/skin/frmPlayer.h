@@ -16,12 +16,13 @@
 #include <QTimer>
 #include <QWidget>
 
+class ComboList;
 class Dialogs;
 class FileListBox;
+class ListBox;
 class MciSender;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class frmAdd;
 class frmInfo;
 class frmSkin;
@@ -55,11 +56,15 @@ public:
     QTimer Timer1, tmrPlay, tmrCueSong;
 
     // Visible lists and the controls other windows and procedures reach.
-    QListWidget* lstPlayLists = nullptr;
-    QListWidget* lstArtist = nullptr;
-    QListWidget* lstTracks = nullptr;
-    QListWidget* lstCuedSongs = nullptr;
+    ListBox* lstPlayLists = nullptr;
+    ListBox* lstArtist = nullptr;
+    ListBox* lstTracks = nullptr;
+    ListBox* lstCuedSongs = nullptr;
+    ListBox* lstEditPlayList = nullptr;  // edit panel: the user playlists
+    ListBox* lstAddToPlaylist = nullptr; // add panel: the user playlists, sorted
     QLineEdit* txtSearch = nullptr;
+    QLabel* lblProgress = nullptr; // progress thumb
+    QLabel* imgprogress = nullptr; // played part of the progress bar
     FileListBox* File1 = nullptr;
     QLabel* lblRunningTime = nullptr;
     QLabel* lblTrack = nullptr;
@@ -99,7 +104,19 @@ public:
     void LoadPlayLists();
     void lstPlayLists_Click();
     void lstArtist_Click();
-    void SelectPlayList(int index); // selects by program and runs the click handler at once
+    void lstArtist_KeyDown(int KeyCode);
+    void FindTracks(qint16 ID);
+    void addplaylistsong(qint16 ID);
+    // Select by program and run the click handler at once.
+    void SelectPlayList(int index);
+    void SelectArtist(int index);
+
+    // Search and track activation.
+    void txtSearch_Change();
+    void txtSearch_KeyDown(int KeyCode);
+    void txtSearch_LostFocus();
+    void lstTracks_DblClick();
+    void lstTracks_KeyDown(int KeyCode);
 
     // Playing and the cue queue.
     void PlaySong(qint16 ID, const QString& path);
@@ -129,7 +146,10 @@ private:
     QString HandedInPath();
     bool PendingHandOffTaken();
     void ShowUnusableLibrary(const QString& problem);
-    void AddTrackLine(int number, int songIndex);
+    void AddTrackLine(qint16 number, int position, bool toMiniPlayer = true);
+    void FillArtistLists(bool withMiniPlayer);
+    void ListTop20(bool collectArtists);
+    bool artistRebuildDeferred_ = false;
 
     QString programFolder_;
     QString commandLine_;

@@ -3,14 +3,14 @@
 #include "skin/SkinImage.h"
 #include "skin/frmPlayer.h"
 
-#include <QComboBox>
+#include "skin/ListBox.h"
 
 frmSkin::frmSkin(frmPlayer& player) : player_(player) {
     setObjectName(QStringLiteral("frmSkin"));
     setFixedSize(ToPixels(6000), ToPixels(1800));
     int top = 120;
-    for (QComboBox** box : {&cmbPlayLists, &cmbArtists, &cmbTracks}) {
-        *box = new QComboBox(this);
+    for (ComboList** box : {&cmbPlayLists, &cmbArtists, &cmbTracks}) {
+        *box = new ComboList(this);
         (*box)->setGeometry(TwipsRect(1560, top, 4200, 315));
         top += 480;
     }

@@ -4,16 +4,16 @@
 
 #include <QWidget>
 
-class QComboBox;
+class ComboList;
 class frmPlayer;
 
 class frmSkin : public QWidget {
     Q_OBJECT
 public:
     explicit frmSkin(frmPlayer& player);
-    QComboBox* cmbPlayLists = nullptr;
-    QComboBox* cmbArtists = nullptr;
-    QComboBox* cmbTracks = nullptr;
+    ComboList* cmbPlayLists = nullptr;
+    ComboList* cmbArtists = nullptr;
+    ComboList* cmbTracks = nullptr;
 
 private:
     frmPlayer& player_;

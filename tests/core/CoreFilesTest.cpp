@@ -140,24 +140,29 @@ TEST(InstanceLock, LockOfAKilledCopyIsTakenOver) {
 }
 
 TEST(SortedList, SortsWithoutRegardToCaseAndKeepsEqualNamesTogether) {
-    SortedList artists(
-        SortedList::CaseInsensitiveCollation(QLocale(QLocale::German, QLocale::Germany)));
+    SortedList artists(SortedList::Order::Collated, QLocale(QLocale::German, QLocale::Germany));
     for (const char* name : {"beta", "Alpha", "alpha", "Beta", "ÄRZTE", "zed"})
         artists.AddItem(QString::fromUtf8(name));
     const QStringList sorted = artists.Items();
     ASSERT_EQ(sorted.size(), 6);
     EXPECT_EQ(sorted.indexOf(QStringLiteral("alpha")) - sorted.indexOf(QStringLiteral("Alpha")), 1);
-    EXPECT_EQ(sorted.indexOf(QStringLiteral("Beta")) - sorted.indexOf(QStringLiteral("beta")), 1);
+    EXPECT_EQ(sorted.indexOf(QStringLiteral("beta")) - sorted.indexOf(QStringLiteral("Beta")), 1);
     EXPECT_LT(sorted.indexOf(QStringLiteral("Alpha")), sorted.indexOf(QStringLiteral("beta")));
     EXPECT_EQ(sorted.last(), QStringLiteral("zed"));
     EXPECT_EQ(sorted.at(2), QString::fromUtf8("ÄRZTE"));
 
-    SortedList keys(SortedList::CharacterOrder());
-    for (const char* key : {"012  4", "005  12", "005  9", "1000  3", "101  2"})
+    // Play-count keys: counts compare as numbers, equal counts by their text.
+    SortedList keys(SortedList::Order::CountThenText);
+    for (const char* key : {"012  4", "005  12", "1000  3", "005  9", "101  2"})
         keys.AddItem(QLatin1String(key));
     EXPECT_EQ(keys.Items(), (QStringList{QStringLiteral("005  12"), QStringLiteral("005  9"),
-                                         QStringLiteral("012  4"), QStringLiteral("1000  3"),
-                                         QStringLiteral("101  2")}));
+                                         QStringLiteral("012  4"), QStringLiteral("101  2"),
+                                         QStringLiteral("1000  3")}));
+    // The order does not depend on the order of adding.
+    SortedList again(SortedList::Order::Collated, QLocale(QLocale::German, QLocale::Germany));
+    for (qsizetype i = sorted.size() - 1; i >= 0; --i)
+        again.AddItem(sorted[i]);
+    EXPECT_EQ(again.Items(), sorted);
 }
 
 TEST(FileNames, CapitalisationAndNormalisation) {

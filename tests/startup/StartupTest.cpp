@@ -4,10 +4,9 @@
 #include "skin/frmSkin.h"
 #include "support/TestSupport.h"
 
-#include <QComboBox>
+#include "skin/ListBox.h"
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -83,8 +82,8 @@ TEST_F(Startup, EmptyLibraryAsksOnceAndYesOpensTheAddMediaWindow) {
     ASSERT_NE(player->addIfLoaded(), nullptr);
     EXPECT_TRUE(player->addIfLoaded()->isVisible());
     EXPECT_FALSE(player->state.FirstLoad);
-    EXPECT_EQ(player->lstPlayLists->count(), 0);
-    EXPECT_EQ(player->lstArtist->count(), 1); // "[All Artists]" only
+    EXPECT_EQ(player->lstPlayLists->ListCount(), 0);
+    EXPECT_EQ(player->lstArtist->ListCount(), 1); // "[All Artists]" only
     EXPECT_FALSE(player->tmrPlay.isActive());
 
     // Files are added; the next activation reloads silently and fills the lists.
@@ -94,9 +93,9 @@ TEST_F(Startup, EmptyLibraryAsksOnceAndYesOpensTheAddMediaWindow) {
     player->Form_Activate();
     RunReload();
     EXPECT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(player->lstPlayLists->count(), 2);
-    EXPECT_EQ(player->lstTracks->count(), 1);
-    EXPECT_EQ(player->lstTracks->item(0)->text(), QStringLiteral("1        B"));
+    EXPECT_EQ(player->lstPlayLists->ListCount(), 2);
+    EXPECT_EQ(player->lstTracks->ListCount(), 1);
+    EXPECT_EQ(player->lstTracks->List(0), QStringLiteral("1        B"));
     EXPECT_TRUE(player->tmrPlay.isActive());
 }
 
@@ -122,16 +121,16 @@ TEST_F(Startup, ReloadFillsTheListsInStep) {
     EXPECT_FALSE(player->Timer1.isActive());
     EXPECT_TRUE(player->tmrPlay.isActive());
     EXPECT_EQ(player->state.LoadTicks, 0);
-    EXPECT_EQ(player->lstPlayLists->currentRow(), 0);
-    EXPECT_EQ(player->lstPlayLists->item(1)->text(), QStringLiteral("[Top 20]"));
-    ASSERT_EQ(player->lstArtist->count(), 3);
-    EXPECT_EQ(player->lstArtist->item(1)->text(), QStringLiteral("Northwind"));
-    EXPECT_EQ(player->lstArtist->item(2)->text(), QStringLiteral("the holloways"));
-    ASSERT_EQ(player->lstTracks->count(), 3);
+    EXPECT_EQ(player->lstPlayLists->ListIndex(), 0);
+    EXPECT_EQ(player->lstPlayLists->List(1), QStringLiteral("[Top 20]"));
+    ASSERT_EQ(player->lstArtist->ListCount(), 3);
+    EXPECT_EQ(player->lstArtist->List(1), QStringLiteral("Northwind"));
+    EXPECT_EQ(player->lstArtist->List(2), QStringLiteral("the holloways"));
+    ASSERT_EQ(player->lstTracks->ListCount(), 3);
     EXPECT_EQ(player->state.lstMaybe.ListCount(), 3);
     EXPECT_EQ(player->state.lstMaybe.List(2), QStringLiteral("3"));
-    EXPECT_EQ(player->skin()->cmbTracks->count(), 3);
-    EXPECT_EQ(player->skin()->cmbArtists->count(), 3);
+    EXPECT_EQ(player->skin()->cmbTracks->ListCount(), 3);
+    EXPECT_EQ(player->skin()->cmbArtists->ListCount(), 3);
 }
 
 TEST_F(Startup, UnusableLibraryIsReportedNotTakenForEmptyAndLeftUntouched) {
@@ -184,7 +183,7 @@ TEST_F(Startup, SongOnTheCommandLineIsQueuedWhileSomethingPlays) {
     player->Timer1_Timer();
     player->Timer1_Timer();
     EXPECT_EQ(player->state.lstCuedSongsPath.Items(), QStringList{QStringLiteral("2")});
-    EXPECT_EQ(player->lstCuedSongs->item(0)->text(), QStringLiteral("Artist 0 - Title 2"));
+    EXPECT_EQ(player->lstCuedSongs->List(0), QStringLiteral("Artist 0 - Title 2"));
     EXPECT_TRUE(player->state.CuePending);
 }
 

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "core/Store.h"
+#include "skin/frmPlayer.h"
 
 #include <QFile>
 
@@ -101,6 +102,13 @@ void ProgramFolderFixture::FillSongs(int count, int artists) const {
     });
 }
 
+void ProgramFolderFixture::Exec(const char* sql) const {
+    WithDatabase(Library(), [&](sqlite3* db) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    });
+}
+
 void ProgramFolderFixture::AddSong(int id, const QString& title, const QString& artist,
                                    const QString& path, int playcount) const {
     WithDatabase(Library(), [&](sqlite3* db) {
@@ -119,6 +127,12 @@ void ProgramFolderFixture::AddSong(int id, const QString& title, const QString& 
             throw std::runtime_error("cannot add a test song");
         sqlite3_finalize(st);
     });
+}
+
+void LoadAndReload(frmPlayer& player) {
+    player.Form_Load();
+    for (int i = 0; i < 3 && player.Timer1.isActive(); ++i)
+        player.Timer1_Timer();
 }
 
 QByteArray ReadBytes(const QString& path) {

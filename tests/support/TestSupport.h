@@ -52,6 +52,8 @@ public:
     // Writes songs straight into the library: ids 1..n, "Artist <k>", "Title <i>",
     // "/music/song<i>.mp3", playcount 0 (in one transaction: quick for large libraries).
     void FillSongs(int count, int artists = 1) const;
+    // Runs SQL statements on the library (test set-up only).
+    void Exec(const char* sql) const;
     // Adds one song through SQL with the given fields.
     void AddSong(int id, const QString& title, const QString& artist, const QString& path,
                  int playcount = 0) const;
@@ -59,6 +61,10 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+class frmPlayer;
+// Loads the main window on the folder and runs its deferred reload at once.
+void LoadAndReload(frmPlayer& player);
 
 // Reads a whole file's bytes (empty when it cannot be read).
 QByteArray ReadBytes(const QString& path);

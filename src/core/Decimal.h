@@ -1,0 +1,38 @@
+// Whole numbers as decimal text, without the locale machinery of QString::number: the lists
+// write tens of thousands of them per keystroke.
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+inline void AppendDecimal(QString& text, long long value) {
+    char16_t digits[24];
+    int length = 0;
+    const bool negative = value < 0;
+    unsigned long long n = negative ? 0ull - static_cast<unsigned long long>(value)
+                                    : static_cast<unsigned long long>(value);
+    do {
+        digits[length++] = static_cast<char16_t>(u'0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    if (negative)
+        text.append(QLatin1Char('-'));
+    while (length > 0)
+        text.append(QChar(digits[--length]));
+}
+
+inline QString DecimalText(long long value) {
+    QString text;
+    text.reserve(20);
+    AppendDecimal(text, value);
+    return text;
+}
+
+// Plain character order, as a fast inline comparison.
+inline bool CharacterLess(const QString& a, const QString& b) {
+    return std::u16string_view(reinterpret_cast<const char16_t*>(a.constData()),
+                               static_cast<size_t>(a.size())) <
+           std::u16string_view(reinterpret_cast<const char16_t*>(b.constData()),
+                               static_cast<size_t>(b.size()));
+}

@@ -1,0 +1,123 @@
+#include "skin/ListBox.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+int ListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : announced_;
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= announced_ ||
+        (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return texts_.at(index.row());
+}
+
+void ListModel::ScheduleSync() {
+    if (syncPending_)
+        return;
+    syncPending_ = true;
+    QTimer::singleShot(0, this, &ListModel::Sync);
+}
+
+void ListModel::Append(const QString& text) {
+    if (less_) {
+        Sync();
+        const auto at = std::upper_bound(texts_.begin(), texts_.end(), text, less_);
+        const int row = static_cast<int>(at - texts_.begin());
+        beginInsertRows(QModelIndex(), row, row);
+        texts_.insert(row, text);
+        announced_ = static_cast<int>(texts_.size());
+        endInsertRows();
+        return;
+    }
+    texts_.append(text);
+    ScheduleSync();
+}
+
+void ListModel::Append(const QStringList& texts) {
+    if (less_) {
+        for (const QString& text : texts)
+            Append(text);
+        return;
+    }
+    texts_.append(texts);
+    ScheduleSync();
+}
+
+void ListModel::Sync() {
+    syncPending_ = false;
+    const int count = static_cast<int>(texts_.size());
+    if (count == announced_)
+        return;
+    beginInsertRows(QModelIndex(), announced_, count - 1);
+    announced_ = count;
+    endInsertRows();
+}
+
+void ListModel::Remove(int row) {
+    Sync();
+    beginRemoveRows(QModelIndex(), row, row);
+    texts_.removeAt(row);
+    announced_ = static_cast<int>(texts_.size());
+    endRemoveRows();
+}
+
+void ListModel::Clear() {
+    beginResetModel();
+    texts_.clear();
+    announced_ = 0;
+    endResetModel();
+}
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListModel(this)) {
+    setModel(model_);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListView::clicked, this, &ListBox::Click);
+    connect(this, &QListView::doubleClicked, this, &ListBox::DblClick);
+}
+
+void ListBox::RemoveItem(int index) {
+    model_->Remove(index);
+}
+
+void ListBox::Clear() {
+    model_->Clear();
+}
+
+int ListBox::ListIndex() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void ListBox::SetListIndex(int index) {
+    model_->Sync();
+    if (index < 0 || index >= ListCount()) {
+        clearSelection();
+        return;
+    }
+    setCurrentIndex(model_->index(index));
+}
+
+QString ListBox::Text() const {
+    const int index = ListIndex();
+    return index >= 0 && index < ListCount() ? List(index) : QString();
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    emit KeyDown(event->key());
+    QListView::keyPressEvent(event);
+}
+
+ComboList::ComboList(QWidget* parent) : QComboBox(parent), model_(new ListModel(this)) {
+    setModel(model_);
+}
+
+void ComboList::Clear() {
+    model_->Clear();
+}

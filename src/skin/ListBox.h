@@ -1,0 +1,86 @@
+// List controls that hold plain texts, as the player's lists do: a list box (ListBox) and a
+// drop-down list (ComboList), both over one ListModel.
+//
+// Filling is cheap: AddItem only appends to the texts; the view learns of new rows in one batch
+// (before the next paint, or at once when selection or view state is asked for). Reading texts
+// (List, ListCount) never waits for the view.
+//
+// Selecting by program (SetListIndex) only selects; the caller runs the click handler, so that
+// it runs at once, before the selecting statement goes on.
+#pragma once
+
+#include "core/HiddenList.h"
+
+#include <QAbstractListModel>
+#include <QComboBox>
+#include <QListView>
+#include <QStringList>
+
+class ListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    void Append(const QString& text);
+    void Append(const QStringList& texts);
+    void Remove(int row);
+    void Clear();
+    void Sync(); // announces the rows appended since the last sync
+    const QStringList& Texts() const { return texts_; }
+    // Keeps the texts sorted: each new text goes after the texts that do not sort after it.
+    void SetSorted(SortedList::Less less) { less_ = std::move(less); }
+
+private:
+    SortedList::Less less_;
+    void ScheduleSync();
+    QStringList texts_;
+    int announced_ = 0; // rows the views know of
+    bool syncPending_ = false;
+};
+
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    void AddItem(const QString& text) { model_->Append(text); }
+    void AddItems(const QStringList& texts) { model_->Append(texts); }
+    void RemoveItem(int index);
+    void Clear();
+    void SetSorted(SortedList::Less less) { model_->SetSorted(std::move(less)); }
+    int ListCount() const { return static_cast<int>(model_->Texts().size()); }
+    const QString& List(int index) const { return model_->Texts().at(index); }
+    const QStringList& Items() const { return model_->Texts(); }
+    int ListIndex() const;
+    void SetListIndex(int index); // -1 selects nothing
+    QString Text() const;         // the selected entry, or empty text
+
+signals:
+    void Click();    // the user chose an entry
+    void DblClick(); // the user double-clicked an entry
+    void KeyDown(int key);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    ListModel* model_;
+};
+
+class ComboList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit ComboList(QWidget* parent = nullptr);
+    void AddItem(const QString& text) { model_->Append(text); }
+    void AddItems(const QStringList& texts) { model_->Append(texts); }
+    void RemoveItem(int index) { model_->Remove(index); }
+    void Clear();
+    int ListCount() const { return static_cast<int>(model_->Texts().size()); }
+    const QString& List(int index) const { return model_->Texts().at(index); }
+    const QStringList& Items() const { return model_->Texts(); }
+
+private:
+    ListModel* model_;
+};
