@@ -123,10 +123,10 @@ void frmPlayer::ListTop20(bool collectArtists) {
     state.lstTest3.Clear();
     const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
     const int artist = datSong.FieldIndex(QStringLiteral("artist"));
-    int position = 0;
-    for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext(), ++position)
+    int record = 0;
+    for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext(), ++record)
         state.lstTest3.AddItem(
-            Top20Key(datSong.At(playcount).toInt(), datSong.IdentityText(position)));
+            Top20Key(datSong.At(playcount).toInt(), datSong.IdentityText(record)));
     const int keys = state.lstTest3.ListCount();
     for (int rank = 1; rank <= std::min(kTopCount, keys); ++rank) {
         const QString& key = state.lstTest3.List(keys - rank);
