@@ -3,10 +3,13 @@
 #include "core/Store.h"
 #include "support/TestSupport.h"
 
+#include "import/FileListBox.h"
+#include "import/frmAdd.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
@@ -121,6 +124,47 @@ void BM_ListUserPlaylist(benchmark::State& state) {
 BENCHMARK(BM_ListUserPlaylist)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+// A folder of 10,000 media files imported into an empty library, every record committed as it is
+// written. Each iteration starts from a fresh library.
+void BM_ImportFolder10k(benchmark::State& state) {
+    static ProgramFolderFixture music(false);
+    static const QString folder = [] {
+        for (int i = 0; i < 10000; ++i) {
+            QFile file(music.File(QStringLiteral("Band %1 - Song %2.mp3").arg(i % 300).arg(i)));
+            file.open(QIODevice::WriteOnly);
+        }
+        return music.Path();
+    }();
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto library = std::make_unique<ProgramFolderFixture>();
+        auto player = std::make_unique<frmPlayer>(
+            PlayerServices{dialogs, sender, library->Path(), QString()});
+        frmAdd& add = *player->add();
+        add.SetDirPath(folder);
+        state.ResumeTiming();
+        add.imgAddAllOver_Click();
+        state.PauseTiming();
+        RecordSource songs(QStringLiteral("tblSong"));
+        songs.SetDatabaseName(library->Library());
+        songs.Open();
+        if (songs.RecordCount() != 10000) {
+            state.SkipWithError("not every file was imported");
+            break;
+        }
+        player.reset();
+        library.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportFolder10k)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
     ->ReportAggregatesOnly();
 
 } // namespace

@@ -5,7 +5,8 @@
 //   table (ascending identity, the order of appends) into memory; every walk, match and ordering
 //   is done by the caller over that in-memory set.
 // - Update() and Delete() are written through at once: each is one committed SQLite transaction
-//   (WAL journal, synchronous=FULL) before it returns, so it survives the program being killed.
+//   (WAL journal, synchronous=NORMAL) before it returns, so it survives the program being
+//   killed; a power cut keeps the file consistent but may lose the last commits.
 // - Changes made through another source (or another process) become visible only at Refresh().
 // - Every failure is thrown as StoreError. An empty set makes MoveFirst/MoveLast and field reads
 //   throw Kind::NoCurrentRecord, which callers use to recognise an empty table.

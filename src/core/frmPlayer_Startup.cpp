@@ -243,7 +243,7 @@ void frmPlayer::Form_Unload() {
     skin_->hide();
     video::CloseAllDevices(media);
     if (add_)
-        add_->hide();
+        add_->Unload();
     info_->hide();
     hide();
     lock_.Release();

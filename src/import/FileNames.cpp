@@ -46,3 +46,32 @@ NormalisedItem NormaliseItem(const QString& path, QString artist, QString title)
                 item.path.size() <= kMaxPathLength;
     return item;
 }
+
+bool IsAcceptedType(const QString& name) {
+    static const char* const kTypes[] = {"mp3", "wma", "wav", "mid", "mpg",
+                                         "peg", "wmv", "avi", "vob"};
+    const QString type = name.right(3).toLower();
+    for (const char* accepted : kTypes)
+        if (type == QLatin1String(accepted))
+            return true;
+    return false;
+}
+
+std::optional<SplitName> SplitFileName(const QString& name) {
+    SplitName split;
+    const qsizetype dash = name.indexOf(QLatin1String(" - "));
+    if (dash >= 0) {
+        split.artist = name.left(dash + 1);
+        split.title = name.mid(dash + 3);
+    } else {
+        split.artist = QStringLiteral("Unknown");
+        split.title = name;
+    }
+    if (split.title.size() < 5)
+        return std::nullopt;
+    const qsizetype dot = split.title.indexOf(QLatin1Char('.'), split.title.size() - 5);
+    if (dot < 0)
+        return std::nullopt;
+    split.title = split.title.left(dot);
+    return split;
+}

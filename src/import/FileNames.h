@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Word capitalisation: the first character and every character after a blank, "." or "," in
 // upper case, every other character in lower case (the system's case mapping, so non-ASCII
 // letters too).
@@ -19,3 +21,16 @@ struct NormalisedItem {
 // The normalisation of addfile: the video suffix, the character replacements, capitalisation,
 // trimming and the length limits.
 NormalisedItem NormaliseItem(const QString& path, QString artist, QString title);
+
+// True when the last three characters of a file name name an accepted media type (mp3, wma,
+// wav, mid, mpg, peg, wmv, avi, vob), without regard to case.
+bool IsAcceptedType(const QString& name);
+
+struct SplitName {
+    QString artist, title;
+};
+// The file-name rule's split: before the first " - " the artist (with its trailing blank),
+// after it the title, else "Unknown" and the whole name; then the title is cut before the first
+// "." from its fifth-last character on. Nothing when it cannot be cut (a title shorter than five
+// characters, or no "." there).
+std::optional<SplitName> SplitFileName(const QString& name);

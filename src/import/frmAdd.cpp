@@ -1,42 +1,222 @@
 #include "import/frmAdd.h"
 
+#include "core/Dialogs.h"
 #include "core/IdRule.h"
+#include "import/FileListBox.h"
 #include "import/FileNames.h"
+#include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QStorageInfo>
+
+namespace {
+const QColor kButtonFace(0x3a, 0x5f, 0x8f);
+const QString kSongStart = QStringLiteral("Song ID");
+const QString kFolderStart = QStringLiteral("Folder ID");
+constexpr int kRepaintEveryMs = 50;
+} // namespace
 
 frmAdd::frmAdd(frmPlayer& player) : player_(player) {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Jukora - Add Files"));
-    OpenSources();
+    setFixedSize(ToPixels(6240), ToPixels(5400));
+    BuildControls();
+    tmrLoad.setInterval(100);
+    connect(&tmrLoad, &QTimer::timeout, this, &frmAdd::tmrLoad_Timer);
+    Load();
 }
 
-void frmAdd::OpenSources() {
-    for (RecordSource* source : {&datAdd, &datFolder}) {
+void frmAdd::BuildControls() {
+    auto* imgBG = new SkinImage(this, QStringLiteral("imgBG"), TwipsRect(0, 0, 6240, 5400),
+                                QColor(0x20, 0x24, 0x2c));
+    connect(imgBG, &SkinImage::mouseMoved, this, &frmAdd::NoMouseOvers);
+
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(TwipsRect(240, 240, 2775, 315));
+    Dir1 = new QListWidget(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(TwipsRect(240, 600, 2775, 3015));
+    File1 = new FileListBox(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(TwipsRect(3120, 240, 2880, 3375));
+    cmbPattern = new QComboBox(this);
+    cmbPattern->setObjectName(QStringLiteral("cmbPattern"));
+    cmbPattern->setEditable(true);
+    cmbPattern->setGeometry(TwipsRect(3120, 3720, 2880, 315));
+    cmbPattern->addItems({QStringLiteral("*.mp3; *.wav; *.wma"),
+                          QStringLiteral("*.mpg; *.mpeg; *.avi; *.wmv"), QStringLiteral("*.vob")});
+
+    imgAdd = MakeImagePair(this, QStringLiteral("imgAdd"), TwipsRect(240, 3840, 675, 675),
+                           QStringLiteral("add file"), kButtonFace);
+    imgAddAll = MakeImagePair(this, QStringLiteral("imgAddAll"), TwipsRect(1080, 3840, 675, 675),
+                              QStringLiteral("add folder"), kButtonFace);
+    imgBack = MakeImagePair(this, QStringLiteral("imgBack"), TwipsRect(1920, 3840, 675, 675),
+                            QStringLiteral("cancel"), kButtonFace);
+    for (ImagePair* pair : {&imgAdd, &imgAddAll, &imgBack})
+        connect(pair->normal, &SkinImage::mouseMoved, this, [pair] { pair->Highlight(); });
+    connect(imgAdd.over, &SkinImage::clicked, this, &frmAdd::imgAddOver_Click);
+    connect(imgAddAll.over, &SkinImage::clicked, this, &frmAdd::imgAddAllOver_Click);
+    connect(imgBack.over, &SkinImage::clicked, this, &frmAdd::imgBackOver_Click);
+
+    imgCheck = new SkinImage(this, QStringLiteral("imgCheck"), TwipsRect(3120, 4200, 255, 255),
+                             QColor(0xee, 0xee, 0xee));
+    imgCheckChecked = new SkinImage(this, QStringLiteral("imgCheckChecked"),
+                                    TwipsRect(3120, 4200, 255, 255), QColor(0x4c, 0xa0, 0x4c));
+    connect(imgCheck, &SkinImage::clicked, this, [this] {
+        imgCheck->hide();
+        imgCheckChecked->show();
+    });
+    connect(imgCheckChecked, &SkinImage::clicked, this, [this] {
+        imgCheckChecked->hide();
+        imgCheck->show();
+    });
+    auto* Label4 = new QLabel(QStringLiteral("Hide this dialog after adding a folder"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setGeometry(TwipsRect(3480, 4200, 2640, 255));
+
+    progress = new QProgressBar(this);
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setGeometry(TwipsRect(240, 4680, 5760, 255));
+    progress->hide();
+    progressText = new QLabel(this);
+    progressText->setObjectName(QStringLiteral("progressText"));
+    progressText->setGeometry(TwipsRect(240, 4980, 5760, 255));
+    progressText->hide();
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, &frmAdd::Drive1_Change);
+    connect(Dir1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        SetDirPath(QDir::cleanPath(QDir(dirPath_).filePath(item->text())));
+    });
+    connect(cmbPattern, &QComboBox::editTextChanged, this, &frmAdd::cmbPattern_Change);
+}
+
+void frmAdd::Load() {
+    NoMouseOvers();
+    lblEntryCount = kSongStart;
+    lblEntryCount2 = kFolderStart;
+    imgCheckChecked->show();
+    imgCheck->hide();
+    cmbPattern->setEditText(QStringLiteral("*.*"));
+    File1->SetPattern(QStringLiteral("*.*"));
+    FillDrives();
+    for (RecordSource* source : {&datFolder, &datAdd}) {
         source->SetDatabaseName(player_.LibraryPath());
         try {
             source->Open();
         } catch (const StoreError&) {
-            // a missing or unusable library leaves the sources closed; addfile then fails
+            // a missing or unusable library leaves the sources closed; adding then fails
         }
     }
+    loadTicks_ = 0;
+    tmrLoad.start();
+    loaded_ = true;
+}
+
+void frmAdd::Unload() {
+    tmrLoad.stop();
+    datAdd.Close();
+    datFolder.Close();
+    loaded_ = false;
+    hide();
+}
+
+void frmAdd::FillDrives() {
+    QStringList drives{QStringLiteral("/"), QDir::homePath()};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid() && volume.isReady() && !drives.contains(volume.rootPath()))
+            drives << volume.rootPath();
+    const QSignalBlocker quiet(Drive1);
+    Drive1->clear();
+    Drive1->addItems(drives);
+    Drive1->setCurrentIndex(1); // the user's home
+    SetDirPath(QDir::homePath());
+}
+
+void frmAdd::NoMouseOvers() {
+    for (ImagePair* pair : {&imgAdd, &imgAddAll, &imgBack})
+        pair->Restore();
+}
+
+void frmAdd::tmrLoad_Timer() {
+    if (++loadTicks_ < 3)
+        return;
+    tmrLoad.stop();
+    Command1_Click();
+}
+
+void frmAdd::Command1_Click() {
+    try {
+        datAdd.MoveLast();
+        lblEntryCount = datAdd.IdentityText(datAdd.RecordCount() - 1);
+        datAdd.MoveFirst();
+        datFolder.MoveLast();
+        lblEntryCount2 = datFolder.IdentityText(datFolder.RecordCount() - 1);
+        datFolder.MoveFirst();
+    } catch (const StoreError&) {
+        // an empty table ends the load here
+    }
+}
+
+void frmAdd::Drive1_Change() {
+    // A drive that cannot be read leaves the folder list where it was.
+    const QString drive = Drive1->currentText();
+    if (QDir(drive).isReadable())
+        SetDirPath(drive);
+}
+
+void frmAdd::SetDirPath(const QString& path) {
+    const QDir folder(path);
+    if (!folder.isReadable())
+        return;
+    dirPath_ = QDir::cleanPath(folder.absolutePath());
+    Dir1->clear();
+    if (dirPath_ != QLatin1String("/"))
+        Dir1->addItem(QStringLiteral(".."));
+    Dir1->addItems(
+        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+    Dir1_Change();
+}
+
+void frmAdd::Dir1_Change() {
+    File1->SetPath(dirPath_);
+}
+
+void frmAdd::cmbPattern_Change() {
+    File1->SetPattern(cmbPattern->currentText());
+}
+
+bool frmAdd::HideAfterFolder() const {
+    return imgCheckChecked->isVisibleTo(this);
 }
 
 void frmAdd::addfile(const QString& ThePath, const QString& theartist, const QString& thetitle) {
     const NormalisedItem item = NormaliseItem(ThePath, theartist, thetitle);
     LoadLastIdentity(datAdd, lblEntryCount);
     datAdd.AddNew();
-    if (lblEntryCount == QLatin1String("Song ID") || lblEntryCount.isEmpty())
+    if (lblEntryCount == kSongStart || lblEntryCount.isEmpty())
         lblEntryCount = QStringLiteral("0");
     if (!item.fits) {
         longfilelist += QStringLiteral("\r\n") + item.path;
         datAdd.CancelUpdate();
-        player_.datSong.Refresh();
+        try {
+            player_.datSong.Refresh();
+        } catch (const StoreError&) {
+            // the main window re-reads at its reload anyway
+        }
         player_.Timer1.start();
         return;
     }
     try {
-        const int id = NextIdentity(lblEntryCount, QStringLiteral("Song ID"), datAdd.Schema(),
-                                    player_.dialogs);
+        const int id = NextIdentity(lblEntryCount, kSongStart, datAdd.Schema(), player_.dialogs);
         datAdd.SetField(QStringLiteral("songid"), id);
         datAdd.SetField(QStringLiteral("artist"), item.artist);
         datAdd.SetField(QStringLiteral("Title"), item.title);
@@ -48,9 +228,123 @@ void frmAdd::addfile(const QString& ThePath, const QString& theartist, const QSt
     }
 }
 
-void frmAdd::hideEvent(QHideEvent* event) {
-    // Back in the main window: its reload timer picks up what was added.
-    if (!player_.IsUnloaded())
+// The file-name rule for one file of the current folder. False when the file is not added.
+bool frmAdd::AddByFileNameRule(const QString& name) {
+    if (!IsAcceptedType(name))
+        return false;
+    const std::optional<SplitName> split = SplitFileName(name);
+    if (!split)
+        return false;
+    Label1 = split->artist;
+    Label2 = split->title;
+    addfile(File1->Path() + QLatin1Char('/') + name, Label1, Label2);
+    return true;
+}
+
+void frmAdd::imgAddOver_Click() {
+    try {
+        AddByFileNameRule(File1->FileName());
+    } catch (const std::exception&) {
+        // a single add ends quietly
+    }
+}
+
+void frmAdd::ShowProgress(int done, int total) {
+    if (!progress->isVisible()) {
+        progress->setRange(0, total);
+        progress->show();
+        progressText->show();
+    }
+    progress->setValue(done);
+    progressText->setText(QStringLiteral("Adding files: %1 of %2 done").arg(done).arg(total));
+    // Repaint, without taking clicks or keys: nothing else may start during the import.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void frmAdd::imgAddAllOver_Click() {
+    const int count = File1->count();
+    if (count == 0)
+        return;
+    const QString folder = File1->Path();
+    try {
+        const int path = datFolder.FieldIndex(QStringLiteral("folder"));
+        for (datFolder.MoveFirst(); !datFolder.Eof(); datFolder.MoveNext()) {
+            if (datFolder.At(path).toString() != folder)
+                continue;
+            if (player_.dialogs.MsgBox(
+                    QStringLiteral("This folder has already been added, please select the "
+                                   "individual files to add or continue and repeat the folder.\r\n"
+                                   "Would you like to continue?"),
+                    MsgButtons::YesNo, ProgramTitle()) == MsgResult::No)
+                return;
+            break;
+        }
+    } catch (const StoreError&) {
+        // an empty table: the folder is new
+    }
+    try {
+        datFolder.AddNew();
+        if (lblEntryCount2 == kFolderStart || lblEntryCount2.isEmpty())
+            lblEntryCount2 = QStringLiteral("0");
+        const int id =
+            NextIdentity(lblEntryCount2, kFolderStart, datFolder.Schema(), player_.dialogs);
+        datFolder.SetField(QStringLiteral("FolderID"), id);
+        datFolder.SetField(QStringLiteral("folder"), folder);
+        datFolder.Update();
+    } catch (const std::exception&) {
+        datFolder.CancelUpdate();
+        return; // the folder record could not be written: nothing is imported
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastPaint = -kRepaintEveryMs;
+    for (int i = 0; i < count; ++i) {
+        File1->setCurrentRow(i);
+        try {
+            AddByFileNameRule(File1->item(i)->text());
+        } catch (const std::exception&) {
+            // a file that cannot be added is skipped
+        }
+        const qint64 now = clock.elapsed();
+        if (now >= progressDelayMs && now - lastPaint >= kRepaintEveryMs) {
+            ShowProgress(i + 1, count);
+            lastPaint = now;
+        }
+    }
+    progress->hide();
+    progressText->hide();
+
+    const bool hide = HideAfterFolder();
+    if (!TrimBlanks(longfilelist).isEmpty()) {
+        longfilelist = QStringLiteral("The following files could not be added because of long "
+                                      "filenames") +
+                       longfilelist;
+        if (hide)
+            Unload();
+        player_.dialogs.MsgBox(longfilelist, MsgButtons::Ok, ProgramTitle());
+    }
+    if (hide)
+        ReturnToMain();
+}
+
+void frmAdd::imgBackOver_Click() {
+    ReturnToMain();
+}
+
+void frmAdd::ReturnToMain() {
+    player_.show();
+    player_.Timer1.start();
+    if (player_.lstArtist->ListCount() >= 1) {
+        player_.state.lstTest.Clear();
         player_.Timer1.start();
-    QWidget::hideEvent(event);
+    }
+    Unload();
+}
+
+void frmAdd::closeEvent(QCloseEvent* event) {
+    // Closing the window by its frame leaves it like the cancel button does.
+    if (loaded_ && !player_.IsUnloaded())
+        ReturnToMain();
+    event->accept();
 }

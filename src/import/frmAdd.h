@@ -1,11 +1,23 @@
-// The add-media window: its record sources on the songs and the imported folders, its id
-// counters, and addfile, through which every media file enters the library.
+// The add-media window: browse drives, folders and files, add the chosen file or every suitable
+// file of the folder. It also carries the import state (the id counters, the list of paths
+// refused for their length) and addfile, through which every media file enters the library.
+//
+// The window object lives as long as the main window. "Loading" it (Load) gives its controls
+// their start state and opens its record sources; "unloading" it (Unload) closes both. The
+// list of refused paths belongs to the object and survives unloading.
 #pragma once
 
 #include "core/Store.h"
+#include "skin/SkinImage.h"
 
+#include <QTimer>
 #include <QWidget>
 
+class FileListBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
 class frmPlayer;
 
 class frmAdd : public QWidget {
@@ -15,18 +27,59 @@ public:
 
     RecordSource datAdd{QStringLiteral("tblSong")};
     RecordSource datFolder{QStringLiteral("tblFolder")};
-    QString lblEntryCount = QStringLiteral("Song ID");    // last song identity handed out
-    QString lblEntryCount2 = QStringLiteral("Folder ID"); // last folder identity
-    QString longfilelist;                                 // paths refused for their length
+    QString lblEntryCount;  // last song identity handed out ("Song ID" after loading)
+    QString lblEntryCount2; // last folder identity ("Folder ID" after loading)
+    QString Label1, Label2; // artist and title while a file name is split
+    QString longfilelist;   // paths refused for their length, each after CR LF
+
+    // Controls.
+    QComboBox* Drive1 = nullptr;
+    QListWidget* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    QComboBox* cmbPattern = nullptr;
+    ImagePair imgAdd, imgAddAll, imgBack;
+    SkinImage* imgCheck = nullptr;
+    SkinImage* imgCheckChecked = nullptr;
+    QTimer tmrLoad;
+    QProgressBar* progress = nullptr; // shown while a long folder import runs
+    QLabel* progressText = nullptr;
+
+    void Load();
+    void Unload();
+    bool IsLoaded() const { return loaded_; }
+    void NoMouseOvers();
 
     // Appends one song. Refused for length: the path joins longfilelist, nothing is written and
     // the main window re-reads its songs. Store failures from the new record on reach the caller.
     void addfile(const QString& ThePath, const QString& theartist, const QString& thetitle);
 
+    void imgAddOver_Click();    // adds the selected file
+    void imgAddAllOver_Click(); // adds every suitable file of the folder
+    void imgBackOver_Click();   // back to the main window
+    void Command1_Click();      // loads the two id counters
+    void tmrLoad_Timer();
+    void Dir1_Change();
+    void Drive1_Change();
+    void cmbPattern_Change();
+    bool HideAfterFolder() const;
+    void SetDirPath(const QString& path);
+    const QString& DirPath() const { return dirPath_; }
+
+    // How long a folder import runs before its progress shows (tests set 0).
+    int progressDelayMs = 500;
+
 protected:
-    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OpenSources();
+    void BuildControls();
+    bool AddByFileNameRule(const QString& name);
+    void ReturnToMain();
+    void ShowProgress(int done, int total);
+    void FillDrives();
+
     frmPlayer& player_;
+    bool loaded_ = false;
+    int loadTicks_ = 0;
+    QString dirPath_;
 };

@@ -65,6 +65,8 @@ QString frmPlayer::Caption() {
 frmAdd* frmPlayer::add() {
     if (!add_)
         add_ = new frmAdd(*this);
+    else if (!add_->IsLoaded())
+        add_->Load();
     return add_;
 }
 
@@ -203,6 +205,8 @@ void frmPlayer::BuildButtons() {
         ConnectHover(*b.pair, b.restoreOthersFirst);
     }
     imgDelete.normal->setToolTip(QStringLiteral("remove from playlist"));
+    connect(imgFiles.over, &SkinImage::clicked, this, [this] { add()->show(); });
+    connect(imgInfo.over, &SkinImage::clicked, this, [this] { info_->show(); });
     // The video pinning pair swaps only once something has been sent to the video window.
     for (ImagePair* pin : {&imgSeperate, &imgNoSeperate}) {
         disconnect(pin->normal, &SkinImage::mouseMoved, this, nullptr);

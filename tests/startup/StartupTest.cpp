@@ -89,7 +89,8 @@ TEST_F(Startup, EmptyLibraryAsksOnceAndYesOpensTheAddMediaWindow) {
     // Files are added; the next activation reloads silently and fills the lists.
     player->addIfLoaded()->addfile(QStringLiteral("/m/a - b.mp3"), QStringLiteral("a "),
                                    QStringLiteral("b"));
-    player->addIfLoaded()->hide();
+    player->addIfLoaded()->imgBackOver_Click();
+    EXPECT_FALSE(player->addIfLoaded()->isVisible());
     player->Form_Activate();
     RunReload();
     EXPECT_EQ(dialogs.shown.size(), 1u);
