@@ -1,6 +1,7 @@
 // The search box, which lists matching songs from the whole library as the user types, and
 // track activation, which plays a listed track and makes the track list the play order.
 #include "browser/SearchText.h"
+#include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
@@ -68,8 +69,8 @@ void frmPlayer::lstTracks_DblClick() {
         return;
     state.lstNowPlaying.Clear();
     state.lstMaybe.SetListIndex(row);
-    lblProgress->move(0, lblProgress->y());
-    imgprogress->resize(ToPixels(5), imgprogress->height());
+    lblProgress->SetLeft(0);
+    imgprogress->SetWidth(5);
     imgPause.Restore(true);
     imgPlay.Restore(false);
     try {

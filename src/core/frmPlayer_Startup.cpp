@@ -241,6 +241,8 @@ void frmPlayer::Form_Unload() {
     tmrCueSong.stop();
     video::CloseAllAliases(media);
     skin_->hide();
+    if (FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe"))))
+        SendNowPlaying(QString(), QString(), false);
     video::CloseAllDevices(media);
     if (add_)
         add_->Unload();

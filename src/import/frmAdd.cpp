@@ -41,17 +41,17 @@ void frmAdd::BuildControls() {
 
     Drive1 = new QComboBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(TwipsRect(240, 240, 2775, 315));
+    PlaceTwips(Drive1, TwipsRect(240, 240, 2775, 315));
     Dir1 = new QListWidget(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(TwipsRect(240, 600, 2775, 3015));
+    PlaceTwips(Dir1, TwipsRect(240, 600, 2775, 3015));
     File1 = new FileListBox(this);
     File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(TwipsRect(3120, 240, 2880, 3375));
+    PlaceTwips(File1, TwipsRect(3120, 240, 2880, 3375));
     cmbPattern = new QComboBox(this);
     cmbPattern->setObjectName(QStringLiteral("cmbPattern"));
     cmbPattern->setEditable(true);
-    cmbPattern->setGeometry(TwipsRect(3120, 3720, 2880, 315));
+    PlaceTwips(cmbPattern, TwipsRect(3120, 3720, 2880, 315));
     cmbPattern->addItems({QStringLiteral("*.mp3; *.wav; *.wma"),
                           QStringLiteral("*.mpg; *.mpeg; *.avi; *.wmv"), QStringLiteral("*.vob")});
 
@@ -81,15 +81,15 @@ void frmAdd::BuildControls() {
     });
     auto* Label4 = new QLabel(QStringLiteral("Hide this dialog after adding a folder"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setGeometry(TwipsRect(3480, 4200, 2640, 255));
+    PlaceTwips(Label4, TwipsRect(3480, 4200, 2640, 255));
 
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("progress"));
-    progress->setGeometry(TwipsRect(240, 4680, 5760, 255));
+    PlaceTwips(progress, TwipsRect(240, 4680, 5760, 255));
     progress->hide();
     progressText = new QLabel(this);
     progressText->setObjectName(QStringLiteral("progressText"));
-    progressText->setGeometry(TwipsRect(240, 4980, 5760, 255));
+    PlaceTwips(progressText, TwipsRect(240, 4980, 5760, 255));
     progressText->hide();
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmAdd::Drive1_Change);

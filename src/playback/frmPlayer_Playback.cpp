@@ -1,49 +1,217 @@
-// Playing a library item, the playback tick, and the cue queue.
+// Starting an item, the playback tick with the end-of-song rules, and the cue queue.
 #include "core/CueFile.h"
 #include "core/Paths.h"
-#include "skin/frmPlayer.h"
-
+#include "import/FileListBox.h"
+#include "playback/Messenger.h"
+#include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
-#include <QFile>
-#include <QLabel>
+#include "skin/frmPlayer.h"
+#include "skin/frmSkin.h"
 
-void frmPlayer::PlaySong(qint16 ID, const QString& path) {
-    if (ID == 0 || !path.isEmpty())
-        return; // files given by path play in the video window, which is not built yet
-    QString filepath, artist, title;
-    bool found = false;
-    try {
-        const int pathIndex = datSong.FieldIndex(QStringLiteral("filepath"));
-        const int artistIndex = datSong.FieldIndex(QStringLiteral("artist"));
-        const int titleIndex = datSong.FieldIndex(QStringLiteral("Title"));
-        // The walk goes to the end: a later record with the same identity wins.
-        for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext())
-            if (MatchesNumber(datSong.At(0), ID)) {
-                filepath = datSong.At(pathIndex).toString();
-                artist = datSong.At(artistIndex).toString();
-                title = datSong.At(titleIndex).toString();
-                found = true;
-            }
-        if (!found)
-            return;
-        lblTrack->setText(artist + QStringLiteral(" - ") + title);
-        state.lblNowPlaying = QString::number(ID);
-        media.SongFile = TrimBlanks(filepath);
-        MP3::OpenAndPlaySong(media);
-        state.videofile = false;
-        state.songplaying = true;
-        NoMouseOvers();
-        // The play count is written last, once the song has started.
-        for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext())
-            if (MatchesNumber(datSong.At(0), ID)) {
-                datSong.Edit();
-                datSong.SetField(QStringLiteral("playcount"),
-                                 datSong.Number(QStringLiteral("playcount")) + 1);
-                datSong.Update();
-            }
-    } catch (const StoreError&) {
-        // a library that cannot be read or written leaves the song as it is
+#include <QFile>
+
+#include <cmath>
+
+namespace {
+bool IsVideoType(const QString& path) {
+    const QString type = TrimBlanks(path).right(3).toUpper();
+    return type == QLatin1String("MPG") || type == QLatin1String("PEG") ||
+           type == QLatin1String("WMV") || type == QLatin1String("AVI") ||
+           type == QLatin1String("VOB");
+}
+} // namespace
+
+void frmPlayer::SendNowPlaying(const QString& title, const QString& artist, bool enabled) {
+    Messenger::SendNowPlaying(title, artist, QString(), QStringLiteral("{1} - {0}"),
+                              enabled ? -1 : 0, QStringLiteral("Music"));
+}
+
+void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
+    if (!TrimBlanks(thisfilename).isEmpty()) {
+        video::CloseDevice(media, state.AliasName);
+        state.PlayingOther = true;
+        PlayVideo(thisfilename);
+        return;
     }
+    state.videofile = false;
+    state.lblNowPlaying = QString::number(thissongID);
+    if (!state.PlayingOther)
+        File1->hide();
+    state.songplaying = true;
+    const int title = datSong.FieldIndex(QStringLiteral("Title"));
+    const int artist = datSong.FieldIndex(QStringLiteral("artist"));
+    const int filepath = datSong.FieldIndex(QStringLiteral("filepath"));
+    const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
+    const bool addOn = FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe")));
+    // Adds one start to the current record; written last, once the item has started.
+    auto countStart = [&] {
+        const int count = datSong.At(playcount).toInt();
+        datSong.Edit();
+        datSong.SetField(QStringLiteral("playcount"), count + 1);
+        datSong.Update();
+    };
+    for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext()) {
+        if (!MatchesNumber(datSong.At(0), thissongID))
+            continue;
+        const QString songTitle = datSong.At(title).toString();
+        const QString songArtist = datSong.At(artist).toString();
+        if (addOn)
+            SendNowPlaying(songTitle, songArtist, true);
+        else
+            SendNowPlaying(QString(), QString(), false);
+        skin_->cmbTracks->setEditText(songTitle);
+        lblTrack->setText(songArtist + QStringLiteral(" - ") + songTitle);
+        lblTrack->adjustSize();
+        const QString path = TrimBlanks(datSong.At(filepath).toString());
+        if (IsVideoType(path)) {
+            state.videofile = true;
+            video::CloseDevice(media, state.AliasName);
+            video::CloseAllDevices(media);
+            state.PlayingOther = false;
+            PlayVideo(path);
+            countStart();
+            return;
+        }
+        if (state.LastWasVideo) {
+            picSpeed->SetScaleWidth(2000);
+            lblSongSpeed->SetLeft(1000);
+        }
+        NotVideoFile();
+        media.SongFile = path;
+        MP3::OpenAndPlaySong(media);
+        picSongProgress->SetScaleWidth(video::SongLengthSecs(media));
+        volchanged();
+        countStart();
+    }
+    ReapplySpeed();
+    state.LastWasVideo = false;
+}
+
+// The video window is not built yet. A video plays through the device wrapper without a window
+// of the player's (the media service then shows it in a window of its own), so that library
+// videos and background files still play, with their length and speed scale.
+void frmPlayer::PlayVideo(const QString& path) {
+    video::CloseDevice(media, state.AliasName);
+    const QString type = path.right(3).compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0
+                             ? QStringLiteral("AviVideo")
+                             : QStringLiteral("MPEGVideo");
+    state.typeDevice = type;
+    video::OpenDevice(media, 0, state.AliasName, TrimBlanks(path), type);
+    video::PlayDevice(media, state.AliasName, QString(), QString());
+    state.VideoStarted = true;
+    state.VideoFrameRate = static_cast<qint16>(video::DeviceFrameRate(media, state.AliasName));
+    const qint32 frames = video::DeviceLengthFrames(media, state.AliasName);
+    if (state.videofile && state.VideoFrameRate > 0) {
+        picSongProgress->SetScaleWidth(static_cast<double>(frames) / state.VideoFrameRate);
+        state.VideoLengthText = video::FormatDuration(media, frames * 1000 / state.VideoFrameRate);
+        if (!state.LastWasVideo) {
+            picSpeed->SetScaleWidth(200);
+            lblSongSpeed->SetLeft(100);
+        }
+        volchanged();
+        ReapplySpeed();
+        state.LastWasVideo = true;
+    }
+}
+
+void frmPlayer::NotVideoFile() {
+    if (!state.PlayingOther)
+        video::CloseDevice(media, state.AliasName);
+    state.videofile = false;
+    state.seperatevideo = false;
+}
+
+void frmPlayer::tmrPlay_Timer() {
+    try {
+        if (state.PlayingOther && !state.ShowingPicture &&
+            video::DevicePercentPlayed(media, state.AliasName) == 100 && File1->count() > 0) {
+            if (!state.RepeatOneVideo)
+                File1->setCurrentRow(
+                    File1->currentRow() >= File1->count() - 1 ? 0 : File1->currentRow() + 1);
+            PlaySong(0, File1->Path() + QLatin1Char('/') + File1->FileName());
+            video::SetDeviceVolume(media, state.AliasName, QStringLiteral("all"), 0);
+        }
+        const bool ended = state.videofile
+                               ? video::DevicePercentPlayed(media, state.AliasName) == 100
+                               : MP3::SongFinished(media);
+        if (ended)
+            EndOfSongCode();
+        if (state.TitleScrolling)
+            ScrollTitle();
+        ShowPosition();
+    } catch (const std::exception&) {
+        // the tick goes on at its next run
+    }
+}
+
+// The title enters from the right, scrolls left until its end is 200 twips inside the box and
+// its start near the left edge, sinks below the box, and starts again at the right.
+void frmPlayer::ScrollTitle() {
+    const int width = ToTwips(lblTrack->width());
+    const QRect box = TwipsOf(picTrackTitle);
+    if (box.width() - 200 > trackLeft_ + width) {
+        if (trackLeft_ > 5)
+            PlaceTrack(trackLeft_ - 10, trackTop_);
+        else if (trackTop_ > box.height())
+            PlaceTrack(box.width(), 0);
+        else
+            PlaceTrack(trackLeft_, trackTop_ + 10);
+    } else {
+        PlaceTrack(trackLeft_ - 10, trackTop_);
+    }
+}
+
+void frmPlayer::ShowPosition() {
+    if (state.videofile) {
+        const double seconds = static_cast<double>(video::DevicePosition(media, state.AliasName)) /
+                               state.VideoFrameRate;
+        lblProgress->SetLeft(seconds - lblProgress->Width() / 2);
+        imgprogress->SetWidth(lblProgress->Left() + lblProgress->Width());
+        const qint32 whole = RoundToInt32(seconds);
+        lblRunningTime->setText(QStringLiteral("%1:%2/%3")
+                                    .arg(whole / 60)
+                                    .arg(whole % 60, 2, 10, QLatin1Char('0'))
+                                    .arg(state.VideoLengthText));
+        return;
+    }
+    lblProgress->SetLeft(MP3::SongPositionSecs(media) - lblProgress->Width() / 2);
+    imgprogress->SetWidth(lblProgress->Left() + lblProgress->Width());
+    lblRunningTime->setText(MP3::SongPositionText(media) + QLatin1Char('/') +
+                            video::SongLengthText(media));
+}
+
+void frmPlayer::EndOfSongCode() {
+    if (state.RepeatOneSong) {
+        PlaySong(static_cast<qint16>(state.lblNowPlaying.toInt()), QString());
+    } else if (state.CuePending) {
+        state.lstCuedSongsPath.SetListIndex(0);
+        const qint16 next = static_cast<qint16>(TrimBlanks(state.lstCuedSongsPath.Text()).toInt());
+        PlaySong(next, QString());
+        state.lstCuedSongsPath.RemoveItem(0);
+        lstCuedSongs->RemoveItem(0);
+        state.CuePending = lstCuedSongs->ListCount() > 0;
+    } else if (state.StartedFromCommand) {
+        imgStopOver_Click();
+        state.StartedFromCommand = false;
+    } else if (state.lstNowPlaying.ListCount() == 0) {
+        imgStopOver_Click(); // no play order: nothing follows
+    } else {
+        HiddenList& order = state.lstNowPlaying;
+        order.SetListIndex(order.ListIndex() >= order.ListCount() - 1 ? 0 : order.ListIndex() + 1);
+        PlaySong(static_cast<qint16>(TrimBlanks(order.Text()).toInt()), QString());
+    }
+}
+
+void frmPlayer::imgnorepeatover_Click() {
+    imgnorepeat.over->hide();
+    imgrepeat.over->show();
+    state.RepeatOneSong = true;
+}
+
+void frmPlayer::imgrepeatover_Click() {
+    imgrepeat.over->hide();
+    imgnorepeat.over->show();
+    state.RepeatOneSong = false;
 }
 
 void frmPlayer::CueASong(qint16 ID) {
@@ -57,6 +225,27 @@ void frmPlayer::CueASong(qint16 ID) {
             break;
         }
     state.CuePending = state.lstCuedSongsPath.ListCount() > 0;
+}
+
+void frmPlayer::imgCueOver_Click() {
+    if (TrimBlanks(lstTracks->Text()).isEmpty())
+        return;
+    state.lstMaybe.SetListIndex(lstTracks->ListIndex());
+    try {
+        CueASong(static_cast<qint16>(TrimBlanks(state.lstMaybe.Text()).toInt()));
+    } catch (const StoreError&) {
+        // a song that cannot be looked up is not queued
+    }
+}
+
+void frmPlayer::imgUnCueOver_Click() {
+    if (lstCuedSongs->ListCount() == 0)
+        return;
+    const int selected = lstCuedSongs->ListIndex();
+    const int entry = selected < 0 ? 0 : selected;
+    lstCuedSongs->RemoveItem(entry);
+    state.lstCuedSongsPath.RemoveItem(entry);
+    state.CuePending = lstCuedSongs->ListCount() > 0;
 }
 
 void frmPlayer::tmrCueSong_Timer() {
@@ -74,5 +263,3 @@ void frmPlayer::tmrCueSong_Timer() {
     // Taken, or unreadable as one record: either way it must not be read again.
     QFile::remove(path);
 }
-
-void frmPlayer::tmrPlay_Timer() {}

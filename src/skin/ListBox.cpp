@@ -1,6 +1,7 @@
 #include "skin/ListBox.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -116,6 +117,9 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
 
 ComboList::ComboList(QWidget* parent) : QComboBox(parent), model_(new ListModel(this)) {
     setModel(model_);
+    // An edit field that shows a text but takes no typing.
+    setEditable(true);
+    lineEdit()->setReadOnly(true);
 }
 
 void ComboList::Clear() {

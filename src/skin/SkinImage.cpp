@@ -4,8 +4,14 @@
 #include <QPainter>
 #include <QPixmap>
 
-QRect TwipsRect(int left, int top, int width, int height) {
-    return {ToPixels(left), ToPixels(top), ToPixels(width), ToPixels(height)};
+QRect TwipsOf(const QWidget* widget) {
+    return widget->property("twips").toRect();
+}
+
+void PlaceTwips(QWidget* widget, const QRect& twips) {
+    widget->setProperty("twips", twips);
+    widget->setGeometry(ToPixels(twips.x()), ToPixels(twips.y()), ToPixels(twips.width()),
+                        ToPixels(twips.height()));
 }
 
 namespace {
@@ -24,8 +30,8 @@ SkinImage::SkinImage(QWidget* parent, const QString& name, const QRect& twips, c
                      const QString& tooltip)
     : QLabel(parent) {
     setObjectName(name);
-    setGeometry(twips);
-    setPixmap(PlaceholderArt(twips.size(), face));
+    PlaceTwips(this, twips);
+    setPixmap(PlaceholderArt(size(), face));
     setToolTip(tooltip);
     setMouseTracking(true);
 }

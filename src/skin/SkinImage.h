@@ -17,7 +17,14 @@ inline int ToPixels(int twips) {
 inline int ToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
-QRect TwipsRect(int left, int top, int width, int height);
+// A place in twips (Left, Top, Width, Height).
+inline QRect TwipsRect(int left, int top, int width, int height) {
+    return {left, top, width, height};
+}
+// Every control keeps its place in twips, the unit its window's procedures work in; the pixels
+// follow. TwipsOf gives the place last set by PlaceTwips.
+QRect TwipsOf(const QWidget* widget);
+void PlaceTwips(QWidget* widget, const QRect& twips);
 
 class SkinImage : public QLabel {
     Q_OBJECT

@@ -5,12 +5,14 @@
 #include "prefs/frmInfo.h"
 #include "skin/frmSkin.h"
 
+#include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace {
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
@@ -19,14 +21,14 @@ const QColor kBackground(0x20, 0x24, 0x2c);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setGeometry(twips);
+    PlaceTwips(label, twips);
     return label;
 }
 
 ListBox* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
     auto* list = new ListBox(parent);
     list->setObjectName(name);
-    list->setGeometry(twips);
+    PlaceTwips(list, twips);
     list->setMouseTracking(true);
     return list;
 }
@@ -39,6 +41,7 @@ frmPlayer::frmPlayer(PlayerServices services)
     setObjectName(QStringLiteral("frmPlayer"));
     setFixedSize(ToPixels(8415), ToPixels(8670));
     setFont(QFont(QStringLiteral("Verdana"), 8));
+    setStyleSheet(QStringLiteral("QLabel { color: #e0e0e0; }"));
     BuildControls();
     BuildButtons();
     Timer1.setInterval(100);
@@ -79,13 +82,14 @@ void frmPlayer::BuildControls() {
               QStringLiteral("Search:"));
     txtSearch = new QLineEdit(this);
     txtSearch->setObjectName(QStringLiteral("txtSearch"));
-    txtSearch->setGeometry(TwipsRect(5400, 240, 2055, 285));
+    PlaceTwips(txtSearch, TwipsRect(5400, 240, 2055, 285));
 
     lstPlayLists = MakeList(this, QStringLiteral("lstPlayLists"), TwipsRect(360, 720, 2760, 4695));
     lstArtist = MakeList(this, QStringLiteral("lstArtist"), TwipsRect(3240, 720, 4215, 3375));
-    auto* lblSlider =
+    lblSlider =
         MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135), QString());
     lblSlider->setCursor(Qt::SizeVerCursor);
+    lblSlider->installEventFilter(this);
     lstTracks = MakeList(this, QStringLiteral("lstTracks"), TwipsRect(3240, 4200, 4215, 2205));
     for (ListBox* list : {lstPlayLists, lstArtist, lstTracks}) {
         list->viewport()->setMouseTracking(true);
@@ -101,7 +105,7 @@ void frmPlayer::BuildControls() {
 
     File1 = new FileListBox(this);
     File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(TwipsRect(360, 720, 2760, 4695));
+    PlaceTwips(File1, TwipsRect(360, 720, 2760, 4695));
     File1->hide();
     connect(File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
 
@@ -109,37 +113,7 @@ void frmPlayer::BuildControls() {
               QStringLiteral("Cued songs:"));
     lstCuedSongs = MakeList(this, QStringLiteral("lstCuedSongs"), TwipsRect(3240, 6480, 3855, 255));
 
-    MakeLabel(this, QStringLiteral("Label7"), TwipsRect(2040, 6840, 1200, 240),
-              QStringLiteral("Song Speed:"));
-    auto* picSpeed =
-        MakeLabel(this, QStringLiteral("picSpeed"), TwipsRect(2040, 7080, 3495, 255), QString());
-    picSpeed->setFrameShape(QFrame::Box);
-    auto* lblSongSpeed = MakeLabel(picSpeed, QStringLiteral("lblSongSpeed"),
-                                   TwipsRect(1718, 0, 135, 255), QString());
-    lblSongSpeed->setToolTip(QStringLiteral("song speed"));
-    lblSongSpeed->setStyleSheet(QStringLiteral("background: blue"));
-
-    auto* imgVol = new SkinImage(this, QStringLiteral("imgVol"), TwipsRect(6120, 6840, 1785, 615),
-                                 QColor(0x4c, 0xa0, 0x4c), QStringLiteral("volume"));
-    connect(imgVol, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
-
-    auto* picSongProgress = MakeLabel(this, QStringLiteral("picSongProgress"),
-                                      TwipsRect(1440, 7560, 4695, 255), QString());
-    picSongProgress->setFrameShape(QFrame::Box);
-    imgprogress = MakeLabel(picSongProgress, QStringLiteral("imgprogress"),
-                            TwipsRect(0, 0, 45, 405), QString());
-    imgprogress->setStyleSheet(QStringLiteral("background: #6fa8dc"));
-    lblProgress = MakeLabel(picSongProgress, QStringLiteral("lblProgress"),
-                            TwipsRect(0, 0, 135, 255), QString());
-    lblProgress->setToolTip(QStringLiteral("song progress"));
-    lblProgress->setStyleSheet(QStringLiteral("background: blue"));
-    lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
-                               TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
-    lblRunningTime->setToolTip(QStringLiteral("running time"));
-    auto* picTrackTitle = MakeLabel(this, QStringLiteral("picTrackTitle"),
-                                    TwipsRect(1440, 7920, 4695, 255), QString());
-    lblTrack =
-        MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255), QString());
+    BuildTransport();
 
     auto* Image1 = new SkinImage(this, QStringLiteral("Image1"), TwipsRect(0, 8280, 8415, 390),
                                  kBackground.lighter(130));
@@ -151,11 +125,11 @@ void frmPlayer::BuildControls() {
 
     fraAddToPlaylist = new QWidget(this);
     fraAddToPlaylist->setObjectName(QStringLiteral("fraAddToPlaylist"));
-    fraAddToPlaylist->setGeometry(TwipsRect(360, 120, 7695, 6375));
+    PlaceTwips(fraAddToPlaylist, TwipsRect(360, 120, 7695, 6375));
     fraAddToPlaylist->hide();
     fraEditPlayList = new QWidget(this);
     fraEditPlayList->setObjectName(QStringLiteral("fraEditPlayList"));
-    fraEditPlayList->setGeometry(TwipsRect(360, 120, 7695, 6375));
+    PlaceTwips(fraEditPlayList, TwipsRect(360, 120, 7695, 6375));
     fraEditPlayList->hide();
     lstAddToPlaylist = MakeList(fraAddToPlaylist, QStringLiteral("lstAddToPlaylist"),
                                 TwipsRect(240, 600, 4335, 4500));
@@ -206,6 +180,15 @@ void frmPlayer::BuildButtons() {
     }
     imgDelete.normal->setToolTip(QStringLiteral("remove from playlist"));
     connect(imgFiles.over, &SkinImage::clicked, this, [this] { add()->show(); });
+    connect(imgPlay.over, &SkinImage::clicked, this, &frmPlayer::imgPlayOver_Click);
+    connect(imgPause.over, &SkinImage::clicked, this, &frmPlayer::imgPauseOver_Click);
+    connect(imgStop.over, &SkinImage::clicked, this, &frmPlayer::imgStopOver_Click);
+    connect(imgVolUp.over, &SkinImage::clicked, this, &frmPlayer::imgVolUpOver_Click);
+    connect(imgVolDown.over, &SkinImage::clicked, this, &frmPlayer::imgVolDownOver_Click);
+    connect(imgrepeat.over, &SkinImage::clicked, this, &frmPlayer::imgrepeatover_Click);
+    connect(imgnorepeat.over, &SkinImage::clicked, this, &frmPlayer::imgnorepeatover_Click);
+    connect(imgCue.over, &SkinImage::clicked, this, &frmPlayer::imgCueOver_Click);
+    connect(imgUnCue.over, &SkinImage::clicked, this, &frmPlayer::imgUnCueOver_Click);
     connect(imgInfo.over, &SkinImage::clicked, this, [this] { info_->show(); });
     // The video pinning pair swaps only once something has been sent to the video window.
     for (ImagePair* pin : {&imgSeperate, &imgNoSeperate}) {
@@ -289,6 +272,27 @@ bool frmPlayer::eventFilter(QObject* watched, QEvent* e) {
             txtSearch_KeyDown(static_cast<QKeyEvent*>(e)->key());
         else if (e->type() == QEvent::FocusOut)
             txtSearch_LostFocus();
+        return QWidget::eventFilter(watched, e);
+    }
+    if ((watched == picTrackTitle || watched == lblTrack) &&
+        e->type() == QEvent::MouseButtonPress) {
+        trackscrollclick();
+        return true;
+    }
+    if (watched == lblVol && e->type() == QEvent::MouseButtonPress) {
+        imgVol_MouseDown(ToTwips(static_cast<int>(static_cast<QMouseEvent*>(e)->position().x())));
+        return true;
+    }
+    if (watched == lblSlider) {
+        if (auto* mouse = dynamic_cast<QMouseEvent*>(e)) {
+            const int y = ToTwips(static_cast<int>(mouse->position().y()));
+            if (e->type() == QEvent::MouseButtonPress)
+                lblSlider_MouseDown(y);
+            else if (e->type() == QEvent::MouseMove)
+                lblSlider_MouseMove(y);
+            else if (e->type() == QEvent::MouseButtonRelease)
+                lblSlider_MouseUp();
+        }
         return QWidget::eventFilter(watched, e);
     }
     if (e->type() == QEvent::MouseMove)

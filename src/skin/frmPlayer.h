@@ -23,6 +23,8 @@ class ListBox;
 class MciSender;
 class QLabel;
 class QLineEdit;
+class ScaledBox;
+class ScaledItem;
 class frmAdd;
 class frmInfo;
 class frmSkin;
@@ -63,11 +65,18 @@ public:
     ListBox* lstEditPlayList = nullptr;  // edit panel: the user playlists
     ListBox* lstAddToPlaylist = nullptr; // add panel: the user playlists, sorted
     QLineEdit* txtSearch = nullptr;
-    QLabel* lblProgress = nullptr; // progress thumb
-    QLabel* imgprogress = nullptr; // played part of the progress bar
     FileListBox* File1 = nullptr;
+    ScaledBox* picSongProgress = nullptr; // scale: seconds of the item
+    ScaledItem* lblProgress = nullptr;    // progress thumb
+    ScaledItem* imgprogress = nullptr;    // played part of the progress bar
+    ScaledBox* picSpeed = nullptr;        // scale: 0 to 2000 (audio) or 0 to 200 (video)
+    ScaledItem* lblSongSpeed = nullptr;   // speed thumb
+    SkinImage* imgVol = nullptr;          // volume gauge: its width in twips is the volume
+    QLabel* lblVol = nullptr;             // click area over the gauge
+    QLabel* lblSlider = nullptr;          // splitter between the artist and track lists
     QLabel* lblRunningTime = nullptr;
-    QLabel* lblTrack = nullptr;
+    QLabel* picTrackTitle = nullptr;
+    QLabel* lblTrack = nullptr; // the title; its place in twips is TrackLeft/TrackTop
     QLabel* lblCopyright = nullptr;
     QWidget* fraAddToPlaylist = nullptr;
     QWidget* fraEditPlayList = nullptr;
@@ -118,11 +127,47 @@ public:
     void lstTracks_DblClick();
     void lstTracks_KeyDown(int KeyCode);
 
-    // Playing and the cue queue.
-    void PlaySong(qint16 ID, const QString& path);
-    void CueASong(qint16 ID);
-    void tmrCueSong_Timer();
+    // Playing, the playback tick and the cue queue.
+    void PlaySong(qint16 thissongID, const QString& thisfilename);
     void tmrPlay_Timer();
+    void EndOfSongCode();
+    void imgnorepeatover_Click();
+    void imgrepeatover_Click();
+    void CueASong(qint16 ID);
+    void imgCueOver_Click();
+    void imgUnCueOver_Click();
+    void tmrCueSong_Timer();
+    void SendNowPlaying(const QString& title, const QString& artist, bool enabled);
+    // The video window is not built yet: these keep their names and only clear the video state.
+    void PlayVideo(const QString& path);
+    void NotVideoFile();
+
+    // Transport, seek, speed, volume, title and splitter.
+    void imgPlayOver_Click();
+    void imgPauseOver_Click();
+    void imgStopOver_Click();
+    void picSongProgress_MouseDown(double X);
+    void lblProgress_MouseDown(double X);
+    void lblProgress_MouseMove(double X);
+    void lblProgress_MouseUp();
+    void picSpeed_MouseDown(double X);
+    void lblSongSpeed_MouseDown(double X);
+    void lblSongSpeed_MouseMove(double X);
+    void lblSongSpeed_MouseUp();
+    void ReapplySpeed();
+    void imgVol_MouseDown(int X);
+    void imgVolUpOver_Click();
+    void imgVolDownOver_Click();
+    void volchanged();
+    void SetVolumeWidth(int twips);
+    void trackscrollclick();
+    void lblSlider_MouseDown(int Y);
+    void lblSlider_MouseMove(int Y);
+    void lblSlider_MouseUp();
+    void MoveSlider();
+    int TrackLeft() const { return trackLeft_; }
+    int TrackTop() const { return trackTop_; }
+    void PlaceTrack(int left, int top);
 
     // Skin.
     void NoMouseOvers();
@@ -150,6 +195,12 @@ private:
     void FillArtistLists(bool withMiniPlayer);
     void ListTop20(bool collectArtists);
     bool artistRebuildDeferred_ = false;
+    void BuildTransport();
+    void ScrollTitle();
+    void ShowPosition();
+    void SetTwipsTop(QWidget* widget, int top);
+    void SetTwipsHeight(QWidget* widget, int height);
+    int trackLeft_ = 5, trackTop_ = 0;
 
     QString programFolder_;
     QString commandLine_;

@@ -11,7 +11,7 @@ frmSkin::frmSkin(frmPlayer& player) : player_(player) {
     int top = 120;
     for (ComboList** box : {&cmbPlayLists, &cmbArtists, &cmbTracks}) {
         *box = new ComboList(this);
-        (*box)->setGeometry(TwipsRect(1560, top, 4200, 315));
+        PlaceTwips(*box, TwipsRect(1560, top, 4200, 315));
         top += 480;
     }
     cmbPlayLists->setObjectName(QStringLiteral("cmbPlayLists"));

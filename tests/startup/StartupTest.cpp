@@ -317,7 +317,7 @@ TEST(Skin, OverImageShowsUnderTheMouseAndNoMouseOversRestores) {
     EXPECT_FALSE(player.imgPlay.over->isVisible());
     EXPECT_FALSE(player.imgPause.normal->isVisible()); // the other half of the toggle
     EXPECT_EQ(player.imgPlay.over->geometry(), player.imgPlay.normal->geometry());
-    EXPECT_EQ(player.imgStop.normal->geometry(), TwipsRect(1200, 6960, 435, 435));
+    EXPECT_EQ(TwipsOf(player.imgStop.normal), TwipsRect(1200, 6960, 435, 435));
 
     emit player.imgPlay.normal->mouseMoved();
     emit player.imgStop.normal->mouseMoved();
