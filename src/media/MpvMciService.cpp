@@ -83,11 +83,26 @@ struct MpvMciService::Player {
             return length;
         return std::clamp(Number("time-pos"), 0.0, length);
     }
+    // Seeks and waits (bounded) until the player stands at the new place, so that a position
+    // read right after it answers the new place, as the command grammar promises.
     int Seek(double seconds) {
         const QByteArray target = QByteArray::number(seconds, 'f', 3);
         const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
-        return mpv_command(handle, args);
+        const int result = mpv_command(handle, args);
+        if (result < 0)
+            return result;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kSeekTimeoutMs) {
+            const mpv_event* event =
+                mpv_wait_event(handle, (kSeekTimeoutMs - clock.elapsed()) / 1000.0);
+            if (event->event_id == MPV_EVENT_PLAYBACK_RESTART ||
+                event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_NONE)
+                break;
+        }
+        return result;
     }
+    static constexpr int kSeekTimeoutMs = 1000;
     // Takes the player's pending events, and stops where "play ... to" asked for. The player is
     // addressed on every playback tick, so the stop lands within a tick of its place.
     void Drain() {
@@ -319,9 +334,15 @@ quint32 Play(Player& p, Request& r) {
     return p.SetFlag("pause", false) < 0 ? Code::CannotPlay : Code::Ok;
 }
 
+// Pause holds the place; stop also goes back to the start, so a stopped song no longer stands
+// at its end.
 quint32 Halt(Player& p, bool stop) {
     p.stopped = stop;
-    return p.SetFlag("pause", true) < 0 ? Code::CannotPlay : Code::Ok;
+    if (p.SetFlag("pause", true) < 0)
+        return Code::CannotPlay;
+    if (stop)
+        p.Seek(0);
+    return Code::Ok;
 }
 
 quint32 Pause(Player& p, Request& r) {
@@ -352,7 +373,8 @@ quint32 Seek(Player& p, Request& r) {
             return Code::BadParameter;
         seconds = n / p.Scale();
     }
-    Halt(p, true);
+    p.SetFlag("pause", true);
+    p.stopped = true;
     return p.Seek(seconds) < 0 ? Code::CannotPlay : Code::Ok;
 }
 

@@ -4,12 +4,14 @@
 // case, paths with blanks in double quotes):
 //   open <path> [type <device>] [alias <a>] [parent <window id>] [style <s>]   (file loaded,
 //        paused at its start, before it returns; the alias defaults to the path)
-//   close <a>|all      play <a> [from <n>] [to <n>]     pause <a>     resume <a>     stop <a>
+//   close <a>|all      play <a> [from <n>] [to <n>]     pause <a>     resume <a>
+//   stop <a>           (halts and goes back to the start)
 //   seek <a> to <n>|start|end       set <a> time format milliseconds|ms|frames
 //   set <a> speed <n>  (1000 = normal)       setaudio <a> [left|right] volume to <n> (0..1000)
 //   status <a> position|length|mode           put <a> window at <x> <y> <w> <h>
 // Numbers are in the alias's time format, milliseconds after open. A position never passes the
-// length, and equals it once the end is reached. Every call returns within kOpenTimeoutMs.
+// length, and equals it once the end is reached. Seeks are done when the call returns. Every call
+// returns within kOpenTimeoutMs (open) or one second (the others).
 // Failures return a non-zero code (see ErrorString) and never throw.
 //
 // One thread: all calls come from the user-interface thread.

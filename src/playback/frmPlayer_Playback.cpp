@@ -99,7 +99,11 @@ void frmPlayer::PlayVideo(const QString& path) {
     video::OpenDevice(media, 0, state.AliasName, TrimBlanks(path), type);
     video::PlayDevice(media, state.AliasName, QString(), QString());
     state.VideoStarted = true;
-    state.VideoFrameRate = static_cast<qint16>(video::DeviceFrameRate(media, state.AliasName));
+    try {
+        state.VideoFrameRate = static_cast<qint16>(video::DeviceFrameRate(media, state.AliasName));
+    } catch (const std::exception&) {
+        state.VideoFrameRate = 0; // no length: the file did not open
+    }
     const qint32 frames = video::DeviceLengthFrames(media, state.AliasName);
     if (state.videofile && state.VideoFrameRate > 0) {
         picSongProgress->SetScaleWidth(static_cast<double>(frames) / state.VideoFrameRate);

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Compares the CPU time of the running player, playing a song with its main window shown and the
+# 10 ms tick running, against the mpv player playing the same file without video, in one run.
+# Usage: bash bench/cpu_compare.sh [build folder] [seconds]   (as root on Debian; uses Xvfb)
+set -euo pipefail
+build=${1:-build}
+seconds=${2:-20}
+command -v mpv > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends mpv; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$work/song.mp3"
+cp "$build/dbMedia.mdb" "$work/dbMedia.mdb"
+sqlite3 "$work/dbMedia.mdb" "INSERT INTO tblSong (songid, Title, artist, filepath) VALUES (1, 'Tone', 'Test', '$work/song.mp3')"
+
+# CPU seconds (user + system) a process used so far.
+cpu() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / hz }' "/proc/$1/stat"; }
+measure() { # pid
+  sleep 3
+  local before; before=$(cpu "$1")
+  sleep "$seconds"
+  echo "$(cpu "$1") - $before" | bc
+}
+
+export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=null"
+xvfb-run -a -s "-screen 0 800x700x24" bash -c "
+  '$build/Jukora' '$work/song.mp3' & player=\$!
+  sleep 3; before=\$(awk -v hz=\$(getconf CLK_TCK) '{ printf \"%.2f\", (\$14 + \$15) / hz }' /proc/\$player/stat)
+  sleep $seconds; after=\$(awk -v hz=\$(getconf CLK_TCK) '{ printf \"%.2f\", (\$14 + \$15) / hz }' /proc/\$player/stat)
+  echo \"jukora: \$(echo \"\$after - \$before\" | bc) s of CPU in $seconds s\"
+  kill \$player" 2> /dev/null
+mpv --no-video --ao=null --no-terminal "$work/song.mp3" & mpvpid=$!
+echo "mpv --no-video: $(measure $mpvpid) s of CPU in $seconds s"
+kill $mpvpid

@@ -1,0 +1,306 @@
+// Playing, the end-of-song rules and the transport, checked with the recording media sender.
+#include "playback/ScaledBox.h"
+#include "skin/ListBox.h"
+#include "skin/frmPlayer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class Playback : public testing::Test {
+protected:
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    std::unique_ptr<frmPlayer> player;
+
+    void SetUp() override {
+        for (int id = 1; id <= 5; ++id)
+            folder.AddSong(id, QStringLiteral("Song %1").arg(id), QStringLiteral("Band"),
+                           QStringLiteral("/m/%1.mp3").arg(id));
+        folder.AddSong(6, QStringLiteral("Clip [video]"), QStringLiteral("Unknown"),
+                       QStringLiteral("/v/clip.MpEg"));
+        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
+        LoadAndReload(*player);
+        sender.commands.clear();
+    }
+    // Starts track `row` of the list shown ([All Media]: songs 1 to 6 in order).
+    void Activate(int row) {
+        player->lstTracks->SetListIndex(row);
+        player->lstTracks_DblClick();
+    }
+    QString Playing() const { return player->state.lblNowPlaying; }
+    int PlayCount(int id) {
+        RecordSource songs(QStringLiteral("tblSong"));
+        songs.SetDatabaseName(folder.Library());
+        songs.Open();
+        for (songs.MoveFirst(); !songs.Eof(); songs.MoveNext())
+            if (songs.Number(QStringLiteral("songid")) == id)
+                return songs.Number(QStringLiteral("playcount"));
+        return -1;
+    }
+    bool Sent(const char* command) const {
+        return sender.commands.contains(QLatin1String(command));
+    }
+};
+
+} // namespace
+
+TEST_F(Playback, EveryStartAddsOneToThePlayCount) {
+    for (int i = 0; i < 5; ++i)
+        player->PlaySong(2, QString());
+    EXPECT_EQ(PlayCount(2), 5);
+    EXPECT_EQ(PlayCount(1), 0);
+    EXPECT_TRUE(player->state.songplaying);
+    EXPECT_EQ(player->lblTrack->text(), QStringLiteral("Band - Song 2"));
+    // Open, then the volume of the full gauge, then the speed of the middle of the track.
+    const qsizetype open = sender.commands.indexOf(QStringLiteral("open \"/m/2.mp3\" alias song"));
+    ASSERT_GE(open, 0);
+    EXPECT_EQ(sender.commands.at(open + 1), QStringLiteral("play song"));
+    EXPECT_TRUE(Sent("setaudio song volume to 1000"));
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("set song speed 1003"));
+}
+
+TEST_F(Playback, AnUnknownIdentityStartsNothing) {
+    player->PlaySong(77, QString());
+    EXPECT_FALSE(Sent("play song"));
+    EXPECT_TRUE(player->state.songplaying); // set before the search
+    EXPECT_EQ(Playing(), QStringLiteral("77"));
+}
+
+TEST_F(Playback, VideoTypeIsTakenFromTheLastThreeLettersAndTheSpeedScaleFollows) {
+    sender.replies[QStringLiteral("status movie0 length")] = QStringLiteral("250");
+    player->PlaySong(6, QString());
+    EXPECT_TRUE(player->state.videofile);
+    EXPECT_TRUE(Sent("close all"));
+    EXPECT_FALSE(Sent("play song"));
+    EXPECT_EQ(PlayCount(6), 1);
+    EXPECT_EQ(player->picSpeed->ScaleWidth(), 200);
+    EXPECT_NEAR(player->lblSongSpeed->Left(), 100, 0.01);
+    EXPECT_TRUE(player->state.LastWasVideo);
+    // Audio after a video: the thumb goes back to the middle of the audio scale.
+    sender.commands.clear();
+    player->PlaySong(1, QString());
+    EXPECT_FALSE(player->state.videofile);
+    EXPECT_EQ(player->picSpeed->ScaleWidth(), 2000);
+    EXPECT_NEAR(player->lblSongSpeed->Left(), 1000, 0.01);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("set song speed 1003"));
+    EXPECT_FALSE(player->state.LastWasVideo);
+}
+
+TEST_F(Playback, SeekClickAndDrag) {
+    sender.replies[QStringLiteral("status song length")] = QStringLiteral("200000");
+    player->PlaySong(1, QString());
+    ASSERT_EQ(player->picSongProgress->ScaleWidth(), 200);
+    sender.commands.clear();
+    player->picSongProgress_MouseDown(90.4);
+    EXPECT_EQ(sender.commands,
+              (QStringList{QStringLiteral("play song from 90000"), QStringLiteral("resume song")}));
+    // Dragging past the right end stops at the bar's width minus the thumb's.
+    sender.commands.clear();
+    player->lblProgress_MouseDown(1);
+    player->lblProgress_MouseMove(500);
+    const double right = 200 - player->lblProgress->Width();
+    EXPECT_NEAR(player->lblProgress->Left(), right, 1e-6);
+    player->lblProgress_MouseMove(-900);
+    EXPECT_EQ(player->lblProgress->Left(), 0);
+    player->lblProgress_MouseUp();
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("resume song"));
+    EXPECT_TRUE(sender.commands.contains(QStringLiteral("play song from 0")));
+    sender.commands.clear();
+    player->lblProgress_MouseMove(50); // not dragging any more
+    EXPECT_TRUE(sender.commands.isEmpty());
+}
+
+TEST_F(Playback, SpeedClickDragAndReapply) {
+    player->PlaySong(1, QString());
+    sender.commands.clear();
+    player->picSpeed_MouseDown(1497);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("set song speed 1500"));
+    player->lblSongSpeed_MouseDown(40);
+    player->lblSongSpeed_MouseMove(3000); // far right: 2000 minus the thumb width
+    const double width = player->lblSongSpeed->Width();
+    EXPECT_NEAR(width, 135 * 2000.0 / 3435, 1e-6);
+    EXPECT_NEAR(player->lblSongSpeed->Left(), 2000 - width, 1e-6);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("set song speed 1924"));
+    player->lblSongSpeed_MouseUp();
+    // A new song gets the same speed, and the thumb stays where it is.
+    const double left = player->lblSongSpeed->Left();
+    player->PlaySong(2, QString());
+    EXPECT_NEAR(player->lblSongSpeed->Left(), left, 1e-6);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("set song speed 1924"));
+}
+
+TEST_F(Playback, VolumeSteps) {
+    player->SetVolumeWidth(50);
+    player->imgVolDownOver_Click();
+    EXPECT_EQ(TwipsOf(player->imgVol).width(), 10);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("setaudio song volume to 6"));
+    player->imgVolDownOver_Click();
+    EXPECT_EQ(TwipsOf(player->imgVol).width(), 10);
+    player->SetVolumeWidth(1785);
+    player->imgVolUpOver_Click();
+    EXPECT_EQ(TwipsOf(player->imgVol).width(), 1785);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("setaudio song volume to 1000"));
+    player->SetVolumeWidth(1750);
+    player->imgVolUpOver_Click();
+    EXPECT_EQ(TwipsOf(player->imgVol).width(), 1850);
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("setaudio song volume to 1036"));
+    player->imgVol_MouseDown(1815); // the far end of the click area
+    EXPECT_EQ(sender.commands.last(), QStringLiteral("setaudio song volume to 1017"));
+}
+
+TEST_F(Playback, SplitterLimitsAndTheButtonsThatFollow) {
+    player->lblSlider_MouseDown(0);
+    player->lblSlider_MouseMove(-12000); // far above: held at 1000
+    EXPECT_EQ(TwipsOf(player->lblSlider).top(), 1000);
+    EXPECT_EQ(TwipsOf(player->lstArtist).height(), 280);
+    EXPECT_EQ(TwipsOf(player->lstTracks).top(), 1135);
+    EXPECT_EQ(TwipsOf(player->imgCue.normal).top(), 1535); // below the show/hide button
+    player->lblSlider_MouseMove(20000);                    // far below: snaps to 6000
+    EXPECT_EQ(TwipsOf(player->lblSlider).top(), 6000);
+    EXPECT_EQ(TwipsOf(player->lstTracks).height(), 280);
+    EXPECT_EQ(TwipsOf(player->imgCue.normal).top(), 4320);
+    EXPECT_EQ(TwipsOf(player->imgAdd.normal).top(), 4320 + 675 + 80);
+    EXPECT_EQ(TwipsOf(player->imgDelete.over).top(), 4320 + 2 * (675 + 80));
+    player->lblSlider_MouseUp();
+}
+
+TEST_F(Playback, PlayOrderWrapsAroundAtTheEnd) {
+    Activate(4);
+    EXPECT_EQ(Playing(), QStringLiteral("5"));
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("6"));
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("1"));
+}
+
+TEST_F(Playback, QueueFirstThenThePlayOrderGoesOnAndRepeatComesBeforeTheQueue) {
+    Activate(1); // song 2
+    player->CueASong(5);
+    player->CueASong(4);
+    player->imgnorepeatover_Click();
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("2")); // repeat wins over the queue
+    EXPECT_EQ(player->state.lstCuedSongsPath.ListCount(), 2);
+    player->imgrepeatover_Click();
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("5"));
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("4"));
+    EXPECT_FALSE(player->state.CuePending);
+    EXPECT_EQ(player->lstCuedSongs->ListCount(), 0);
+    player->EndOfSongCode();
+    EXPECT_EQ(Playing(), QStringLiteral("3")); // after song 2, where the order left off
+}
+
+TEST_F(Playback, UnCueRemovesTheSelectedEntryOrElseTheHead) {
+    for (int id : {1, 2, 3})
+        player->CueASong(static_cast<qint16>(id));
+    player->lstCuedSongs->SetListIndex(1);
+    player->imgUnCueOver_Click();
+    EXPECT_EQ(player->state.lstCuedSongsPath.Items(),
+              (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+    EXPECT_EQ(player->lstCuedSongs->Items(),
+              (QStringList{QStringLiteral("Band - Song 1"), QStringLiteral("Band - Song 3")}));
+    player->lstCuedSongs->SetListIndex(-1);
+    player->imgUnCueOver_Click();
+    EXPECT_EQ(player->state.lstCuedSongsPath.Items(), QStringList{QStringLiteral("3")});
+    player->imgUnCueOver_Click();
+    EXPECT_FALSE(player->state.CuePending);
+    player->imgUnCueOver_Click(); // empty: nothing happens
+    EXPECT_EQ(player->lstCuedSongs->ListCount(), 0);
+}
+
+TEST_F(Playback, CueButtonQueuesTheSelectedTrack) {
+    player->lstTracks->SetListIndex(2);
+    player->imgCueOver_Click();
+    player->imgCueOver_Click(); // twice: queued twice
+    EXPECT_EQ(player->state.lstCuedSongsPath.Items(),
+              (QStringList{QStringLiteral("3"), QStringLiteral("3")}));
+    player->lstTracks->SetListIndex(-1);
+    player->imgCueOver_Click();
+    EXPECT_EQ(player->state.lstCuedSongsPath.ListCount(), 2);
+}
+
+TEST_F(Playback, ASongFromTheCommandLineStopsAtItsEnd) {
+    Activate(0);
+    player->state.StartedFromCommand = true;
+    sender.commands.clear();
+    player->EndOfSongCode();
+    EXPECT_TRUE(Sent("stop song"));
+    EXPECT_FALSE(Sent("play song"));
+    EXPECT_FALSE(player->state.StartedFromCommand);
+    EXPECT_FALSE(player->state.songplaying);
+    EXPECT_EQ(player->lblRunningTime->text(), QStringLiteral("00:00/0:000"));
+    player->EndOfSongCode(); // the next end goes on with the play order
+    EXPECT_EQ(Playing(), QStringLiteral("2"));
+}
+
+TEST_F(Playback, WithoutAPlayOrderTheEndOfASongStops) {
+    player->PlaySong(3, QString());
+    sender.commands.clear();
+    player->EndOfSongCode();
+    EXPECT_TRUE(Sent("stop song"));
+    EXPECT_FALSE(Sent("play song"));
+    EXPECT_FALSE(player->state.songplaying);
+}
+
+TEST_F(Playback, PlayAfterStopRestartsTheSelectedTrack) {
+    Activate(2);
+    player->imgStopOver_Click();
+    EXPECT_TRUE(player->state.stopped);
+    EXPECT_TRUE(player->imgPlay.normal->isVisibleTo(player.get()));
+    sender.commands.clear();
+    player->imgPlayOver_Click();
+    EXPECT_TRUE(Sent("open \"/m/3.mp3\" alias song"));
+    EXPECT_TRUE(player->state.stopped); // never cleared
+    player->imgPauseOver_Click();
+    EXPECT_TRUE(Sent("pause song"));
+    EXPECT_FALSE(player->state.songplaying);
+}
+
+TEST_F(Playback, PlayResumesWhatIsLoaded) {
+    sender.replies[QStringLiteral("status song length")] = QStringLiteral("3000");
+    player->PlaySong(1, QString());
+    player->imgPauseOver_Click();
+    sender.commands.clear();
+    player->imgPlayOver_Click();
+    EXPECT_TRUE(Sent("resume song"));
+    EXPECT_FALSE(Sent("play song"));
+    EXPECT_TRUE(player->state.songplaying);
+}
+
+TEST_F(Playback, TickMovesThumbAndTimeAndEndsTheSong) {
+    Activate(0);
+    sender.replies[QStringLiteral("status song length")] = QStringLiteral("183000");
+    sender.replies[QStringLiteral("status song position")] = QStringLiteral("65000");
+    player->picSongProgress->SetScaleWidth(183);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->lblRunningTime->text(), QStringLiteral("1:05/3:03"));
+    EXPECT_NEAR(player->lblProgress->Left(), 65 - player->lblProgress->Width() / 2, 1e-6);
+    EXPECT_EQ(Playing(), QStringLiteral("1"));
+    sender.replies[QStringLiteral("status song position")] = QStringLiteral("183000");
+    player->tmrPlay_Timer();
+    EXPECT_EQ(Playing(), QStringLiteral("2"));
+}
+
+TEST_F(Playback, TitleScrollsAndAClickPutsItBack) {
+    player->PlaySong(1, QString());
+    player->PlaceTrack(300, 0);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->TrackLeft(), 290);
+    player->PlaceTrack(5, 20);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->TrackTop(), 30); // at the left edge it sinks
+    player->PlaceTrack(5, 300);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->TrackLeft(), 4695); // below the box it starts again at the right
+    player->trackscrollclick();
+    EXPECT_EQ(player->TrackLeft(), 5);
+    EXPECT_EQ(player->TrackTop(), 0);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->TrackLeft(), 5); // no longer scrolling
+}
