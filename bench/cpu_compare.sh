@@ -22,12 +22,12 @@ measure() { # pid
 }
 
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=null"
-xvfb-run -a -s "-screen 0 800x700x24" bash -c "
-  '$build/Jukora' '$work/song.mp3' & player=\$!
-  sleep 3; before=\$(awk -v hz=\$(getconf CLK_TCK) '{ printf \"%.2f\", (\$14 + \$15) / hz }' /proc/\$player/stat)
-  sleep $seconds; after=\$(awk -v hz=\$(getconf CLK_TCK) '{ printf \"%.2f\", (\$14 + \$15) / hz }' /proc/\$player/stat)
-  echo \"jukora: \$(echo \"\$after - \$before\" | bc) s of CPU in $seconds s\"
-  kill \$player" 2> /dev/null
-mpv --no-video --ao=null --no-terminal "$work/song.mp3" & mpvpid=$!
-echo "mpv --no-video: $(measure $mpvpid) s of CPU in $seconds s"
-kill $mpvpid
+xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$work/song.mp3" 2> /dev/null &
+sleep 2
+player=$(pgrep -n -f "$build/Jukora $work/song.mp3")
+echo "jukora (window shown, tick running): $(measure "$player") s of CPU in $seconds s"
+kill "$player"
+wait
+mpv --no-video --ao=null --no-terminal "$work/song.mp3" &
+echo "mpv --no-video: $(measure $!) s of CPU in $seconds s"
+kill %1 2> /dev/null || true

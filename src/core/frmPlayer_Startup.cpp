@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "core/Paths.h"
 #include "import/FileListBox.h"
+#include "import/FileNames.h"
 #include "import/frmAdd.h"
 #include "prefs/frmInfo.h"
 #include "skin/frmPlayer.h"
@@ -210,15 +211,9 @@ void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
     }
     // Step 2: a new file; artist and title come from its name ("Artist - Title.ext").
     state.lblTest = MP3::FileTitleOf(media, FileName);
-    const QString& name = state.lblTest;
-    const qsizetype dash = name.indexOf(QLatin1String(" - "));
-    if (dash >= 0) {
-        state.lblArtist = name.left(dash + 1);
-        state.lblTitle = name.mid(dash + 3);
-    } else {
-        state.lblArtist = QStringLiteral("Unknown");
-        state.lblTitle = name;
-    }
+    const SplitName split = SplitArtistTitle(state.lblTest);
+    state.lblArtist = split.artist;
+    state.lblTitle = split.title;
     // A name without "." keeps its whole title.
     const qsizetype dot = state.lblTitle.indexOf(QLatin1Char('.'));
     if (dot >= 0)

@@ -57,16 +57,15 @@ bool IsAcceptedType(const QString& name) {
     return false;
 }
 
-std::optional<SplitName> SplitFileName(const QString& name) {
-    SplitName split;
+SplitName SplitArtistTitle(const QString& name) {
     const qsizetype dash = name.indexOf(QLatin1String(" - "));
-    if (dash >= 0) {
-        split.artist = name.left(dash + 1);
-        split.title = name.mid(dash + 3);
-    } else {
-        split.artist = QStringLiteral("Unknown");
-        split.title = name;
-    }
+    if (dash < 0)
+        return {QStringLiteral("Unknown"), name};
+    return {name.left(dash + 1), name.mid(dash + 3)};
+}
+
+std::optional<SplitName> SplitFileName(const QString& name) {
+    SplitName split = SplitArtistTitle(name);
     if (split.title.size() < 5)
         return std::nullopt;
     const qsizetype dot = split.title.indexOf(QLatin1Char('.'), split.title.size() - 5);

@@ -29,6 +29,9 @@ bool IsAcceptedType(const QString& name);
 struct SplitName {
     QString artist, title;
 };
+// A file name split at its first " - ": the artist before it (with its trailing blank), the
+// title after it; without one, "Unknown" and the whole name.
+SplitName SplitArtistTitle(const QString& name);
 // The file-name rule's split: before the first " - " the artist (with its trailing blank),
 // after it the title, else "Unknown" and the whole name; then the title is cut before the first
 // "." from its fifth-last character on. Nothing when it cannot be cut (a title shorter than five

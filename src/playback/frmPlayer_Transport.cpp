@@ -16,18 +16,19 @@ constexpr int kFullVolume = 1785; // gauge width in twips at full volume
 constexpr int kLowestVolume = 10;
 const QString kStoppedTime = QStringLiteral("00:00/0:000");
 
-QLabel* MakeTransportLabel(QWidget* parent, const char* name, const QRect& twips,
-                           const QString& text = QString()) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    PlaceTwips(label, twips);
-    return label;
+// Keeps a dragged thumb inside its track: not before 0, not past the end.
+void ClampIntoTrack(ScaledItem& thumb, const ScaledBox& track) {
+    if (thumb.Left() <= 0)
+        thumb.SetLeft(0);
+    else if (thumb.Left() + thumb.Width() >= track.ScaleWidth())
+        thumb.SetLeft(track.ScaleWidth() - thumb.Width());
 }
+
 } // namespace
 
 void frmPlayer::BuildTransport() {
-    MakeTransportLabel(this, "Label7", TwipsRect(2040, 6840, 1200, 240),
-                       QStringLiteral("Song Speed:"));
+    MakeLabel(this, QStringLiteral("Label7"), TwipsRect(2040, 6840, 1200, 240),
+              QStringLiteral("Song Speed:"));
     picSpeed =
         new ScaledBox(this, QStringLiteral("picSpeed"), TwipsRect(2040, 7080, 3495, 255), 2000);
     lblSongSpeed = new ScaledItem(picSpeed, QStringLiteral("lblSongSpeed"), 0, 135, 255);
@@ -37,7 +38,7 @@ void frmPlayer::BuildTransport() {
 
     imgVol = new SkinImage(this, QStringLiteral("imgVol"), TwipsRect(6120, 6840, kFullVolume, 615),
                            QColor(0x4c, 0xa0, 0x4c), QStringLiteral("volume"));
-    lblVol = MakeTransportLabel(this, "lblVol", TwipsRect(6120, 6840, 1815, 615));
+    lblVol = MakeLabel(this, QStringLiteral("lblVol"), TwipsRect(6120, 6840, 1815, 615));
     lblVol->setMouseTracking(true);
     lblVol->installEventFilter(this);
 
@@ -48,11 +49,12 @@ void frmPlayer::BuildTransport() {
     lblProgress = new ScaledItem(picSongProgress, QStringLiteral("lblProgress"), 0, 135, 255);
     lblProgress->setToolTip(QStringLiteral("song progress"));
     lblProgress->setStyleSheet(QStringLiteral("background: blue"));
-    lblRunningTime = MakeTransportLabel(this, "lblRunningTime", TwipsRect(6240, 7560, 1695, 255),
-                                        QStringLiteral("00:00/00:00"));
+    lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
+                               TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
     lblRunningTime->setToolTip(QStringLiteral("running time"));
-    picTrackTitle = MakeTransportLabel(this, "picTrackTitle", TwipsRect(1440, 7920, 4695, 255));
-    lblTrack = MakeTransportLabel(picTrackTitle, "lblTrack", TwipsRect(5, 0, 4600, 255));
+    picTrackTitle =
+        MakeLabel(this, QStringLiteral("picTrackTitle"), TwipsRect(1440, 7920, 4695, 255));
+    lblTrack = MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255));
     picTrackTitle->installEventFilter(this);
     lblTrack->installEventFilter(this);
 
@@ -161,10 +163,7 @@ void frmPlayer::lblProgress_MouseMove(double X) {
     lblProgress->SetLeft(lblProgress->Left() + X - state.ProgressGrabX);
     if (lblProgress->Left() >= 0)
         imgprogress->SetWidth(lblProgress->Left());
-    if (lblProgress->Left() <= 0)
-        lblProgress->SetLeft(0);
-    else if (lblProgress->Left() + lblProgress->Width() >= picSongProgress->ScaleWidth())
-        lblProgress->SetLeft(picSongProgress->ScaleWidth() - lblProgress->Width());
+    ClampIntoTrack(*lblProgress, *picSongProgress);
     picSongProgress_MouseDown(lblProgress->Left());
 }
 
@@ -194,10 +193,7 @@ void frmPlayer::lblSongSpeed_MouseMove(double X) {
     if (!state.DraggingSpeed)
         return;
     lblSongSpeed->SetLeft(lblSongSpeed->Left() + X - state.SpeedGrabX);
-    if (lblSongSpeed->Left() <= 0)
-        lblSongSpeed->SetLeft(0);
-    else if (lblSongSpeed->Left() + lblSongSpeed->Width() >= picSpeed->ScaleWidth())
-        lblSongSpeed->SetLeft(picSpeed->ScaleWidth() - lblSongSpeed->Width());
+    ClampIntoTrack(*lblSongSpeed, *picSpeed);
     picSpeed_MouseDown(lblSongSpeed->Left());
 }
 

@@ -47,6 +47,13 @@ void SkinImage::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    PlaceTwips(label, twips);
+    return label;
+}
+
 ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,
                         const QString& tooltip, const QColor& face) {
     ImagePair pair;

@@ -56,5 +56,9 @@ struct ImagePair {
     }
 };
 
+// A plain label at a place in twips.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips,
+                  const QString& text = QString());
+
 ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,
                         const QString& tooltip, const QColor& face);

@@ -18,13 +18,6 @@ namespace {
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
 const QColor kBackground(0x20, 0x24, 0x2c);
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    PlaceTwips(label, twips);
-    return label;
-}
-
 ListBox* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
     auto* list = new ListBox(parent);
     list->setObjectName(name);
@@ -139,14 +132,14 @@ void frmPlayer::BuildControls() {
 }
 
 void frmPlayer::BuildButtons() {
-    struct Spec {
+    struct ButtonPlace {
         ImagePair* pair;
         const char* name;
         QRect place;
         const char* tooltip;
         bool restoreOthersFirst;
     };
-    const Spec buttons[] = {
+    const ButtonPlace buttons[] = {
         {&imgFiles, "imgFiles", TwipsRect(360, 120, 540, 480), "add files/folders", false},
         {&imgNew, "imgNew", TwipsRect(960, 120, 540, 480), "new playlist", false},
         {&imgEdit, "imgEdit", TwipsRect(1560, 120, 540, 480), "edit playlist", false},
@@ -173,7 +166,7 @@ void frmPlayer::BuildButtons() {
         {&imgVolDown, "imgVolDown", TwipsRect(5880, 7080, 315, 315), "decrease volume", false},
         {&imgVolUp, "imgVolUp", TwipsRect(7920, 7080, 315, 315), "increase volume", false},
     };
-    for (const Spec& b : buttons) {
+    for (const ButtonPlace& b : buttons) {
         *b.pair = MakeImagePair(this, QLatin1String(b.name), b.place, QLatin1String(b.tooltip),
                                 kButtonFace);
         ConnectHover(*b.pair, b.restoreOthersFirst);
@@ -199,16 +192,16 @@ void frmPlayer::BuildButtons() {
         });
     }
 
-    const Spec addPanel[] = {
+    const ButtonPlace addPanel[] = {
         {&imgOk, "imgOk", TwipsRect(4800, 5400, 675, 675), "confirm add", false},
         {&imgBack, "imgBack", TwipsRect(5640, 5400, 675, 675), "cancel add", false},
     };
-    for (const Spec& b : addPanel) {
+    for (const ButtonPlace& b : addPanel) {
         *b.pair = MakeImagePair(fraAddToPlaylist, QLatin1String(b.name), b.place,
                                 QLatin1String(b.tooltip), kButtonFace);
         ConnectHover(*b.pair);
     }
-    const Spec editPanel[] = {
+    const ButtonPlace editPanel[] = {
         {&imgRename, "imgRename", TwipsRect(4800, 600, 675, 675), "rename playlist", false},
         {&imgRenameTrack, "imgRenameTrack", TwipsRect(4800, 3600, 675, 675),
          "rename artist and title", false},
@@ -218,7 +211,7 @@ void frmPlayer::BuildButtons() {
          false},
         {&imgEditBack, "imgEditBack", TwipsRect(6480, 5400, 675, 675), "done", false},
     };
-    for (const Spec& b : editPanel) {
+    for (const ButtonPlace& b : editPanel) {
         *b.pair = MakeImagePair(fraEditPlayList, QLatin1String(b.name), b.place,
                                 QLatin1String(b.tooltip), kButtonFace);
         ConnectHover(*b.pair);

@@ -32,15 +32,7 @@ protected:
         player->lstTracks_DblClick();
     }
     QString Playing() const { return player->state.lblNowPlaying; }
-    int PlayCount(int id) {
-        RecordSource songs(QStringLiteral("tblSong"));
-        songs.SetDatabaseName(folder.Library());
-        songs.Open();
-        for (songs.MoveFirst(); !songs.Eof(); songs.MoveNext())
-            if (songs.Number(QStringLiteral("songid")) == id)
-                return songs.Number(QStringLiteral("playcount"));
-        return -1;
-    }
+    int PlayCount(int songid) const { return folder.PlayCount(songid); }
     bool Sent(const char* command) const {
         return sender.commands.contains(QLatin1String(command));
     }

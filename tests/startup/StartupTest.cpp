@@ -41,15 +41,7 @@ protected:
         file.open(QIODevice::WriteOnly);
         return path;
     }
-    int PlayCount(int songid) {
-        RecordSource songs(QStringLiteral("tblSong"));
-        songs.SetDatabaseName(folder.Library());
-        songs.Open();
-        for (songs.MoveFirst(); !songs.Eof(); songs.MoveNext())
-            if (songs.Number(QStringLiteral("songid")) == songid)
-                return songs.Number(QStringLiteral("playcount"));
-        return -1;
-    }
+    int PlayCount(int songid) const { return folder.PlayCount(songid); }
 };
 
 } // namespace

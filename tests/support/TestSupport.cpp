@@ -102,6 +102,19 @@ void ProgramFolderFixture::FillSongs(int count, int artists) const {
     });
 }
 
+int ProgramFolderFixture::PlayCount(int songid) const {
+    int count = -1;
+    WithDatabase(Library(), [&](sqlite3* db) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT playcount FROM tblSong WHERE songid = ?", -1, &st, nullptr);
+        sqlite3_bind_int(st, 1, songid);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            count = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+    });
+    return count;
+}
+
 void ProgramFolderFixture::Exec(const char* sql) const {
     WithDatabase(Library(), [&](sqlite3* db) {
         if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -52,6 +52,8 @@ public:
     // Writes songs straight into the library: ids 1..n, "Artist <k>", "Title <i>",
     // "/music/song<i>.mp3", playcount 0 (in one transaction: quick for large libraries).
     void FillSongs(int count, int artists = 1) const;
+    // The play count of a song as the library file holds it; -1 when there is no such song.
+    int PlayCount(int songid) const;
     // Runs SQL statements on the library (test set-up only).
     void Exec(const char* sql) const;
     // Adds one song through SQL with the given fields.
