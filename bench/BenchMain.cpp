@@ -5,6 +5,7 @@
 
 #include "import/FileListBox.h"
 #include "import/frmAdd.h"
+#include "media/MpvMciService.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
@@ -166,6 +167,44 @@ BENCHMARK(BM_ImportFolder10k)
     ->Iterations(1)
     ->Repetitions(3)
     ->ReportAggregatesOnly();
+
+// One position query to the real media service while a song plays: the playback tick sends
+// about nine such commands every 10 ms.
+void BM_StatusPositionCommand(benchmark::State& state) {
+    ProgramFolderFixture folder(false);
+    const QString song = folder.File(QStringLiteral("tone.wav"));
+    {
+        QFile file(song);
+        file.open(QIODevice::WriteOnly);
+        // Ten seconds of silence, 8 kHz mono 8-bit.
+        const quint32 samples = 80000;
+        QByteArray header("RIFF", 4);
+        auto put32 = [&](quint32 v) { header.append(reinterpret_cast<const char*>(&v), 4); };
+        auto put16 = [&](quint16 v) { header.append(reinterpret_cast<const char*>(&v), 2); };
+        put32(36 + samples);
+        header.append("WAVEfmt ", 8);
+        put32(16);
+        put16(1);
+        put16(1);
+        put32(8000);
+        put32(8000);
+        put16(1);
+        put16(8);
+        header.append("data", 4);
+        put32(samples);
+        file.write(header);
+        file.write(QByteArray(samples, '\x80'));
+    }
+    qputenv("JUKORA_MPV_OPTIONS", "ao=null vo=null");
+    MpvMciService service;
+    service.SendString(QStringLiteral("open \"") + song + QStringLiteral("\" alias song"));
+    service.SendString(QStringLiteral("play song"));
+    QString reply;
+    for (auto _ : state)
+        service.SendString(QStringLiteral("status song position"), &reply, 128);
+    service.SendString(QStringLiteral("close all"));
+}
+BENCHMARK(BM_StatusPositionCommand)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

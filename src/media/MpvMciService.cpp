@@ -8,6 +8,7 @@
 #include <mpv/client.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 struct MpvMciService::Player {
@@ -15,6 +16,9 @@ struct MpvMciService::Player {
     bool frames = false; // time format: frames instead of milliseconds
     bool stopped = true;
     double stopAt = -1; // seconds where "play ... to" stops, or -1
+    // Set by libmpv's wakeup callback (on its own threads) when events wait to be taken.
+    std::atomic<bool> eventsWaiting{true};
+    static void Wakeup(void* self) { static_cast<Player*>(self)->eventsWaiting.store(true); }
     // The picture's own X window inside the parent named at open, so that "put ... window at"
     // can place it; 0 without a window system (the picture then goes straight to the parent).
     Display* display = nullptr;
@@ -70,18 +74,73 @@ struct MpvMciService::Player {
         int value = on ? 1 : 0;
         return mpv_set_property(handle, property, MPV_FORMAT_FLAG, &value);
     }
-    double FrameRate() const {
-        const double fps = Number("container-fps");
-        return fps > 0 ? fps : Number("estimated-vf-fps");
+
+    // What the player reports as it changes (observed properties), so that status queries,
+    // asked a hundred times a second, never wait for the player's core thread.
+    // Invariant: after Refresh() and with every event taken, `seen` matches the player.
+    struct Seen {
+        double position = 0, length = 0, fps = 0;
+        bool eof = false, paused = true;
+    } seen;
+    enum Observation : uint64_t { kPosition = 1, kLength, kEof, kPause };
+    void Observe() {
+        mpv_observe_property(handle, kPosition, "time-pos", MPV_FORMAT_DOUBLE);
+        mpv_observe_property(handle, kLength, "duration", MPV_FORMAT_DOUBLE);
+        mpv_observe_property(handle, kEof, "eof-reached", MPV_FORMAT_FLAG);
+        mpv_observe_property(handle, kPause, "pause", MPV_FORMAT_FLAG);
     }
+    void Take(const mpv_event* event) {
+        if (event->event_id != MPV_EVENT_PROPERTY_CHANGE)
+            return;
+        const auto* change = static_cast<const mpv_event_property*>(event->data);
+        const bool isDouble = change->format == MPV_FORMAT_DOUBLE && change->data;
+        const bool isFlag = change->format == MPV_FORMAT_FLAG && change->data;
+        const double number = isDouble ? *static_cast<const double*>(change->data) : 0;
+        const bool flag = isFlag && *static_cast<const int*>(change->data) != 0;
+        switch (event->reply_userdata) {
+        case kPosition:
+            // While paused the position holds where the pause left it: the player may still
+            // report the last few milliseconds of sound it had under way.
+            if (!seen.paused)
+                seen.position = number;
+            break;
+        case kLength:
+            seen.length = number;
+            break;
+        case kEof:
+            seen.eof = flag;
+            break;
+        case kPause:
+            seen.paused = flag;
+            break;
+        default:
+            break;
+        }
+    }
+    // Reads the reported values at once (after open, a seek, a pause).
+    void Refresh() {
+        seen.position = Number("time-pos");
+        seen.length = Number("duration");
+        seen.eof = Flag("eof-reached");
+        seen.paused = Flag("pause");
+        const double fps = Number("container-fps");
+        seen.fps = fps > 0 ? fps : Number("estimated-vf-fps");
+    }
+    // Sets pause and brings `seen` up to date: no older position can arrive after it.
+    int Hold(bool paused) {
+        const int result = SetFlag("pause", paused);
+        Drain();
+        Refresh();
+        return result;
+    }
+    double FrameRate() const { return seen.fps; }
     // Units of the alias's time format per second.
     double Scale() const { return frames ? FrameRate() : 1000.0; }
-    double LengthSeconds() const { return Number("duration"); }
+    double LengthSeconds() const { return seen.length; }
     double PositionSeconds() const {
-        const double length = LengthSeconds();
-        if (Flag("eof-reached"))
-            return length;
-        return std::clamp(Number("time-pos"), 0.0, length);
+        if (seen.eof)
+            return seen.length;
+        return std::clamp(seen.position, 0.0, seen.length);
     }
     // Seeks and waits (bounded) until the player stands at the new place, so that a position
     // read right after it answers the new place, as the command grammar promises.
@@ -96,22 +155,28 @@ struct MpvMciService::Player {
         while (clock.elapsed() < kSeekTimeoutMs) {
             const mpv_event* event =
                 mpv_wait_event(handle, (kSeekTimeoutMs - clock.elapsed()) / 1000.0);
+            Take(event);
             if (event->event_id == MPV_EVENT_PLAYBACK_RESTART ||
                 event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_NONE)
                 break;
         }
+        Drain();
+        Refresh();
         return result;
     }
     static constexpr int kSeekTimeoutMs = 1000;
     // Takes the player's pending events, and stops where "play ... to" asked for. The player is
     // addressed on every playback tick, so the stop lands within a tick of its place.
     void Drain() {
-        while (mpv_wait_event(handle, 0)->event_id != MPV_EVENT_NONE) {
-        }
-        if (stopAt >= 0 && !Flag("pause") && Number("time-pos") >= stopAt) {
-            SetFlag("pause", true);
-            stopped = true;
+        // Asking for events costs a round trip to the player's threads: only when there are any.
+        if (eventsWaiting.exchange(false))
+            for (const mpv_event* event = mpv_wait_event(handle, 0);
+                 event->event_id != MPV_EVENT_NONE; event = mpv_wait_event(handle, 0))
+                Take(event);
+        if (stopAt >= 0 && !seen.paused && seen.position >= stopAt) {
             stopAt = -1;
+            stopped = true;
+            Hold(true);
         }
     }
 };
@@ -291,9 +356,13 @@ quint32 MpvMciService::Open(Request& r) {
         const mpv_event* event = mpv_wait_event(h, left);
         if (event->event_id == MPV_EVENT_FILE_LOADED)
             break;
+        player->Take(event);
         if (event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_SHUTDOWN)
             return CannotPlay;
     }
+    player->Observe();
+    mpv_set_wakeup_callback(h, &Player::Wakeup, player.get());
+    player->Refresh();
     players_.insert(alias.toLower(), player);
     return Ok;
 }
@@ -331,14 +400,14 @@ quint32 Play(Player& p, Request& r) {
             return Code::BadParameter;
     }
     p.stopped = false;
-    return p.SetFlag("pause", false) < 0 ? Code::CannotPlay : Code::Ok;
+    return p.Hold(false) < 0 ? Code::CannotPlay : Code::Ok;
 }
 
 // Pause holds the place; stop also goes back to the start, so a stopped song no longer stands
 // at its end.
 quint32 Halt(Player& p, bool stop) {
     p.stopped = stop;
-    if (p.SetFlag("pause", true) < 0)
+    if (p.Hold(true) < 0)
         return Code::CannotPlay;
     if (stop)
         p.Seek(0);
@@ -357,7 +426,7 @@ quint32 Resume(Player& p, Request& r) {
     if (!r.words.isEmpty())
         return Code::BadParameter;
     p.stopped = false;
-    return p.SetFlag("pause", false) < 0 ? Code::CannotPlay : Code::Ok;
+    return p.Hold(false) < 0 ? Code::CannotPlay : Code::Ok;
 }
 
 // seek <a> to <n>|start|end: the device is left stopped at the new place.
@@ -421,9 +490,9 @@ quint32 StatusQuery(Player& p, Request& r) {
     else if (Is(w[0], "length"))
         r.reply = QString::number(std::llround(p.LengthSeconds() * p.Scale()));
     else if (Is(w[0], "mode"))
-        r.reply = p.stopped         ? QStringLiteral("stopped")
-                  : p.Flag("pause") ? QStringLiteral("paused")
-                                    : QStringLiteral("playing");
+        r.reply = p.stopped       ? QStringLiteral("stopped")
+                  : p.seen.paused ? QStringLiteral("paused")
+                                  : QStringLiteral("playing");
     else
         return Code::BadParameter;
     return Code::Ok;

@@ -155,13 +155,13 @@ void frmPlayer::ScrollTitle() {
     const QRect box = TwipsOf(picTrackTitle);
     if (box.width() - 200 > trackLeft_ + width) {
         if (trackLeft_ > 5)
-            PlaceTrack(trackLeft_ - 10, trackTop_);
+            PlaceTrack(trackLeft_ - 10, trackTop_, false);
         else if (trackTop_ > box.height())
-            PlaceTrack(box.width(), 0);
+            PlaceTrack(box.width(), 0, false);
         else
-            PlaceTrack(trackLeft_, trackTop_ + 10);
+            PlaceTrack(trackLeft_, trackTop_ + 10, false);
     } else {
-        PlaceTrack(trackLeft_ - 10, trackTop_);
+        PlaceTrack(trackLeft_ - 10, trackTop_, false);
     }
 }
 

@@ -16,6 +16,13 @@ constexpr int kFullVolume = 1785; // gauge width in twips at full volume
 constexpr int kLowestVolume = 10;
 const QString kStoppedTime = QStringLiteral("00:00/0:000");
 
+void Fill(QWidget* widget, const QColor& colour) {
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::Window, colour);
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+}
+
 // Keeps a dragged thumb inside its track: not before 0, not past the end.
 void ClampIntoTrack(ScaledItem& thumb, const ScaledBox& track) {
     if (thumb.Left() <= 0)
@@ -34,7 +41,7 @@ void frmPlayer::BuildTransport() {
     lblSongSpeed = new ScaledItem(picSpeed, QStringLiteral("lblSongSpeed"), 0, 135, 255);
     lblSongSpeed->SetLeft(1000);
     lblSongSpeed->setToolTip(QStringLiteral("song speed"));
-    lblSongSpeed->setStyleSheet(QStringLiteral("background: blue"));
+    Fill(lblSongSpeed, Qt::blue);
 
     imgVol = new SkinImage(this, QStringLiteral("imgVol"), TwipsRect(6120, 6840, kFullVolume, 615),
                            QColor(0x4c, 0xa0, 0x4c), QStringLiteral("volume"));
@@ -45,16 +52,21 @@ void frmPlayer::BuildTransport() {
     picSongProgress = new ScaledBox(this, QStringLiteral("picSongProgress"),
                                     TwipsRect(1440, 7560, 4695, 255), 4635);
     imgprogress = new ScaledItem(picSongProgress, QStringLiteral("imgprogress"), 0, 45, 405);
-    imgprogress->setStyleSheet(QStringLiteral("background: #6fa8dc"));
+    Fill(imgprogress, QColor(0x6f, 0xa8, 0xdc));
     lblProgress = new ScaledItem(picSongProgress, QStringLiteral("lblProgress"), 0, 135, 255);
     lblProgress->setToolTip(QStringLiteral("song progress"));
-    lblProgress->setStyleSheet(QStringLiteral("background: blue"));
+    Fill(lblProgress, Qt::blue);
     lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
                                TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
     lblRunningTime->setToolTip(QStringLiteral("running time"));
     picTrackTitle =
         MakeLabel(this, QStringLiteral("picTrackTitle"), TwipsRect(1440, 7920, 4695, 255));
     lblTrack = MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255));
+    // The strips that change a hundred times a second paint their own background, so that
+    // nothing behind them is painted again with them.
+    for (QLabel* strip : {static_cast<QLabel*>(picSongProgress), static_cast<QLabel*>(picSpeed),
+                          picTrackTitle, lblRunningTime})
+        Fill(strip, QColor(0x20, 0x24, 0x2c));
     picTrackTitle->installEventFilter(this);
     lblTrack->installEventFilter(this);
 
@@ -246,10 +258,16 @@ void frmPlayer::imgVolDownOver_Click() {
     volchanged();
 }
 
-void frmPlayer::PlaceTrack(int left, int top) {
+void frmPlayer::PlaceTrack(int left, int top, bool paintNow) {
     trackLeft_ = left;
     trackTop_ = top;
-    lblTrack->move(ToPixels(left), ToPixels(top));
+    // The scrolling title moves 10 twips every tick but is drawn at most 25 times a second:
+    // it looks the same and costs the painting of a quarter of the frames.
+    constexpr qint64 kTitleFrameMs = 40;
+    if (paintNow || !titlePainted_.isValid() || titlePainted_.elapsed() >= kTitleFrameMs) {
+        lblTrack->move(ToPixels(left), ToPixels(top));
+        titlePainted_.start();
+    }
 }
 
 void frmPlayer::trackscrollclick() {

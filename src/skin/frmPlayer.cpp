@@ -34,7 +34,9 @@ frmPlayer::frmPlayer(PlayerServices services)
     setObjectName(QStringLiteral("frmPlayer"));
     setFixedSize(ToPixels(8415), ToPixels(8670));
     setFont(QFont(QStringLiteral("Verdana"), 8));
-    setStyleSheet(QStringLiteral("QLabel { color: #e0e0e0; }"));
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+    setPalette(colours);
     BuildControls();
     BuildButtons();
     Timer1.setInterval(100);

@@ -13,6 +13,7 @@
 #include "media/MediaModules.h"
 #include "skin/SkinImage.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -167,7 +168,7 @@ public:
     void MoveSlider();
     int TrackLeft() const { return trackLeft_; }
     int TrackTop() const { return trackTop_; }
-    void PlaceTrack(int left, int top);
+    void PlaceTrack(int left, int top, bool paintNow = true);
 
     // Skin.
     void NoMouseOvers();
@@ -201,6 +202,7 @@ private:
     void SetTwipsTop(QWidget* widget, int top);
     void SetTwipsHeight(QWidget* widget, int height);
     int trackLeft_ = 5, trackTop_ = 0;
+    QElapsedTimer titlePainted_;
 
     QString programFolder_;
     QString commandLine_;
