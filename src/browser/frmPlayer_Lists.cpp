@@ -104,7 +104,8 @@ void frmPlayer::LoadTracks() {
 
 // One line of lstTracks for the record at `position` of datSong, with its companions.
 void frmPlayer::AddTrackLine(qint16 number, int position, bool toMiniPlayer) {
-    const int title = datSong.FieldIndex(QStringLiteral("Title"));
+    static const int title =
+        TableSchema::Find(QStringLiteral("tblSong"))->IndexOf(QStringLiteral("Title"));
     const QString& text = datSong.TextAt(position, title);
     // The line "<number><eight blanks><title>", made in one piece: lists can be 32767 lines.
     QString line;

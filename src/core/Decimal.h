@@ -8,18 +8,17 @@
 
 inline void AppendDecimal(QString& text, long long value) {
     char16_t digits[24];
-    int length = 0;
+    int first = 24; // digits are written from the end of the buffer
     const bool negative = value < 0;
     unsigned long long n = negative ? 0ull - static_cast<unsigned long long>(value)
                                     : static_cast<unsigned long long>(value);
     do {
-        digits[length++] = static_cast<char16_t>(u'0' + n % 10);
+        digits[--first] = static_cast<char16_t>(u'0' + n % 10);
         n /= 10;
     } while (n > 0);
     if (negative)
-        text.append(QLatin1Char('-'));
-    while (length > 0)
-        text.append(QChar(digits[--length]));
+        digits[--first] = u'-';
+    text.append(QStringView(digits + first, 24 - first));
 }
 
 inline QString DecimalText(long long value) {
