@@ -84,6 +84,7 @@ void frmPlayer::FillArtistLists(bool withMiniPlayer) {
 
 void frmPlayer::LoadTracks() {
     state.lstTest.Clear();
+    state.lstTest.Reserve(datSong.RecordCount());
     try {
         const int artist = datSong.FieldIndex(QStringLiteral("artist"));
         state.PrevArtist.clear();
@@ -228,6 +229,9 @@ void frmPlayer::lstArtist_Click() {
         } else if (state.insearch) {
             txtSearch_Change();
         } else if (playlist == kAllMedia) {
+            lstTracks->Reserve(datSong.RecordCount());
+            skin_->cmbTracks->Reserve(datSong.RecordCount());
+            state.lstMaybe.Reserve(datSong.RecordCount());
             qint16 number = 0;
             for (int position = 0; position < datSong.RecordCount(); ++position)
                 AddTrackLine(++number, position);

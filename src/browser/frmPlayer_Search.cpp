@@ -22,6 +22,10 @@ void frmPlayer::txtSearch_Change() {
     state.lstMaybe.Clear();
     lstArtist->AddItem(kAllArtists);
     state.TrackCount = 0;
+    const int most = datSong.RecordCount();
+    lstTracks->Reserve(most);
+    state.lstMaybe.Reserve(most);
+    state.lstTest.Reserve(most);
     try {
         QString wanted;
         NormaliseForSearch(txtSearch->text(), wanted);

@@ -5,7 +5,6 @@
 #include "core/Decimal.h"
 
 #include <QCollator>
-#include <QHash>
 #include <QLocale>
 #include <QStringList>
 
@@ -17,6 +16,7 @@
 class HiddenList {
 public:
     void AddItem(const QString& item) { items_.append(item); }
+    void Reserve(int count) { items_.reserve(count); }
     void RemoveItem(int index) {
         items_.removeAt(index);
         if (listIndex_ >= items_.size())
@@ -66,6 +66,7 @@ public:
         items_.append(item);
         sorted_ = false;
     }
+    void Reserve(int count) { items_.reserve(count); }
     void Clear() {
         items_.clear();
         sorted_ = true;
@@ -108,17 +109,15 @@ private:
 
     // Collation is costly: the distinct texts are ordered once each, by their collation keys.
     void SortCollated() const {
-        QHash<QString, int> index;
-        index.reserve(items_.size());
+        // Identical texts together first (a cheap character order), then one entry per text.
+        std::sort(items_.begin(), items_.end(), CharacterLess);
         QStringList texts;
         std::vector<int> counts;
         for (const QString& item : items_) {
-            const auto found = index.constFind(item);
-            if (found != index.cend()) {
-                ++counts[static_cast<size_t>(*found)];
+            if (!texts.isEmpty() && texts.constLast() == item) {
+                ++counts.back();
                 continue;
             }
-            index.insert(item, static_cast<int>(texts.size()));
             texts.append(item);
             counts.push_back(1);
         }

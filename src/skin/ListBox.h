@@ -28,6 +28,7 @@ public:
     void Remove(int row);
     void Clear();
     void Sync(); // announces the rows appended since the last sync
+    void Reserve(int count) { texts_.reserve(count); }
     const QStringList& Texts() const { return texts_; }
     // Keeps the texts sorted: each new text goes after the texts that do not sort after it.
     void SetSorted(SortedList::Less less) { less_ = std::move(less); }
@@ -47,6 +48,7 @@ public:
 
     void AddItem(const QString& text) { model_->Append(text); }
     void AddItems(const QStringList& texts) { model_->Append(texts); }
+    void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index);
     void Clear();
     void SetSorted(SortedList::Less less) { model_->SetSorted(std::move(less)); }
@@ -75,6 +77,7 @@ public:
     explicit ComboList(QWidget* parent = nullptr);
     void AddItem(const QString& text) { model_->Append(text); }
     void AddItems(const QStringList& texts) { model_->Append(texts); }
+    void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index) { model_->Remove(index); }
     void Clear();
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
