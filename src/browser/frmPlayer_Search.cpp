@@ -5,6 +5,7 @@
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringMatcher>
@@ -25,7 +26,10 @@ void frmPlayer::txtSearch_Change() {
     const int most = datSong.RecordCount();
     lstTracks->Reserve(most);
     state.lstMaybe.Reserve(most);
-    state.lstTest.Reserve(most);
+    // The artists of the matches go into lstTest in its sorted order straight away, counted by
+    // their place in the library's artist order.
+    const ArtistOrder& order = ArtistsInOrder();
+    std::vector<int> matchesOf(static_cast<size_t>(order.artists.size()), 0);
     try {
         QString wanted;
         NormaliseForSearch(txtSearch->text(), wanted);
@@ -45,13 +49,49 @@ void frmPlayer::txtSearch_Change() {
             if (state.TrackCount == 32767)
                 break; // the running number cannot go higher
             ++state.TrackCount;
-            state.lstTest.AddItem(artistText);
+            ++matchesOf[static_cast<size_t>(order.rankOf[static_cast<size_t>(position)])];
             AddTrackLine(state.TrackCount, position, false);
         }
     } catch (const StoreError&) {
         // an empty library lists nothing
     }
+    QStringList artists;
+    artists.reserve(state.TrackCount);
+    for (size_t rank = 0; rank < matchesOf.size(); ++rank)
+        for (int n = matchesOf[rank]; n > 0; --n)
+            artists.append(order.artists[static_cast<qsizetype>(rank)]);
+    state.lstTest.AssignSorted(std::move(artists));
     FillArtistLists(false);
+}
+
+const frmPlayer::ArtistOrder& frmPlayer::ArtistsInOrder() {
+    if (artistOrder_.generation == datSong.Generation())
+        return artistOrder_;
+    const int artist = datSong.FieldIndex(QStringLiteral("artist"));
+    QHash<QString, int> firstSeen;
+    QStringList distinct;
+    std::vector<int> distinctOf(static_cast<size_t>(datSong.RecordCount()));
+    for (int position = 0; position < datSong.RecordCount(); ++position) {
+        const QString& text = datSong.TextAt(position, artist);
+        auto found = firstSeen.constFind(text);
+        if (found == firstSeen.cend()) {
+            found = firstSeen.insert(text, static_cast<int>(distinct.size()));
+            distinct.append(text);
+        }
+        distinctOf[static_cast<size_t>(position)] = *found;
+    }
+    const std::vector<int> order = state.lstTest.CollatedOrder(distinct);
+    std::vector<int> rankOfDistinct(order.size());
+    artistOrder_.artists.clear();
+    for (size_t rank = 0; rank < order.size(); ++rank) {
+        rankOfDistinct[static_cast<size_t>(order[rank])] = static_cast<int>(rank);
+        artistOrder_.artists.append(distinct[order[rank]]);
+    }
+    artistOrder_.rankOf.resize(distinctOf.size());
+    for (size_t position = 0; position < distinctOf.size(); ++position)
+        artistOrder_.rankOf[position] = rankOfDistinct[static_cast<size_t>(distinctOf[position])];
+    artistOrder_.generation = datSong.Generation();
+    return artistOrder_;
 }
 
 void frmPlayer::txtSearch_KeyDown(int KeyCode) {

@@ -85,6 +85,27 @@ public:
             return order != 0 ? order < 0 : a < b;
         };
     }
+    // The order of distinct texts in a Collated list, as indexes into `texts`.
+    std::vector<int> CollatedOrder(const QStringList& texts) const {
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(static_cast<size_t>(texts.size()));
+        for (const QString& text : texts)
+            keys.push_back(collator_->sortKey(text.toCaseFolded()));
+        std::vector<int> order(static_cast<size_t>(texts.size()));
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<int>(i);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
+            return c != 0 ? c < 0 : CharacterLess(texts[a], texts[b]);
+        });
+        return order;
+    }
+    // Fills the list with entries already in its order (the caller sorted them with
+    // CollatedOrder): nothing is sorted again.
+    void AssignSorted(QStringList items) {
+        items_ = std::move(items);
+        sorted_ = true;
+    }
     static long long LeadingCount(const QString& key) {
         long long count = 0;
         for (const QChar c : key) {
@@ -121,20 +142,9 @@ private:
             texts.append(item);
             counts.push_back(1);
         }
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(static_cast<size_t>(texts.size()));
-        for (const QString& text : texts)
-            keys.push_back(collator_->sortKey(text.toCaseFolded()));
-        std::vector<int> order(static_cast<size_t>(texts.size()));
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = static_cast<int>(i);
-        std::sort(order.begin(), order.end(), [&](int a, int b) {
-            const int c = keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]);
-            return c != 0 ? c < 0 : CharacterLess(texts[a], texts[b]);
-        });
         QStringList ordered;
         ordered.reserve(items_.size());
-        for (int i : order)
+        for (int i : CollatedOrder(texts))
             for (int n = counts[static_cast<size_t>(i)]; n > 0; --n)
                 ordered.append(texts[i]);
         items_ = std::move(ordered);

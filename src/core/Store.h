@@ -168,7 +168,15 @@ private:
     // Identity -> positions in rows_; empty when it must be built again.
     mutable std::unordered_map<int, std::vector<int>> positions_;
     mutable bool positionsValid_ = false;
-    void SetChanged() { positionsValid_ = false; }
+    quint64 generation_ = 0;
+    void SetChanged() {
+        positionsValid_ = false;
+        ++generation_;
+    }
+
+public:
+    // Changes whenever the set changes (read, appended to, edited, deleted from).
+    quint64 Generation() const { return generation_; }
 };
 
 // Matching of stored values, as every lookup of the program does it.

@@ -196,6 +196,14 @@ private:
     void FillArtistLists(bool withMiniPlayer);
     void ListTop20(bool collectArtists);
     bool artistRebuildDeferred_ = false;
+    // The artists of datSong's set in the order of the sorted artist list, and each record's
+    // place in it; made again when the set changes.
+    struct ArtistOrder {
+        quint64 generation = ~0ull;
+        QStringList artists;
+        std::vector<int> rankOf; // by record position
+    } artistOrder_;
+    const ArtistOrder& ArtistsInOrder();
     void BuildTransport();
     void ScrollTitle();
     void ShowPosition();
