@@ -51,9 +51,11 @@ void ScaledItem::Relayout() {
 }
 
 void ScaledItem::Apply() {
-    setGeometry(static_cast<int>(std::lround(leftTwips_ / kTwipsPerPixel)) + 2, 0,
-                std::max(1, static_cast<int>(std::lround(widthTwips_ / kTwipsPerPixel))),
-                ToPixels(heightTwips_));
+    const QRect place(static_cast<int>(std::lround(leftTwips_ / kTwipsPerPixel)) + 2, 0,
+                      std::max(1, static_cast<int>(std::lround(widthTwips_ / kTwipsPerPixel))),
+                      ToPixels(heightTwips_));
+    if (place != geometry()) // the tick places the thumbs a hundred times a second
+        setGeometry(place);
 }
 
 double ScaledItem::UnitsAt(const QMouseEvent* event) const {

@@ -165,6 +165,12 @@ void frmPlayer::ScrollTitle() {
     }
 }
 
+// The time text changes once a second; setting it every tick would repaint it every tick.
+void frmPlayer::ShowRunningTime(const QString& text) {
+    if (lblRunningTime->text() != text)
+        lblRunningTime->setText(text);
+}
+
 void frmPlayer::ShowPosition() {
     if (state.videofile) {
         const double seconds = static_cast<double>(video::DevicePosition(media, state.AliasName)) /
@@ -172,16 +178,15 @@ void frmPlayer::ShowPosition() {
         lblProgress->SetLeft(seconds - lblProgress->Width() / 2);
         imgprogress->SetWidth(lblProgress->Left() + lblProgress->Width());
         const qint32 whole = RoundToInt32(seconds);
-        lblRunningTime->setText(QStringLiteral("%1:%2/%3")
-                                    .arg(whole / 60)
-                                    .arg(whole % 60, 2, 10, QLatin1Char('0'))
-                                    .arg(state.VideoLengthText));
+        ShowRunningTime(QStringLiteral("%1:%2/%3")
+                            .arg(whole / 60)
+                            .arg(whole % 60, 2, 10, QLatin1Char('0'))
+                            .arg(state.VideoLengthText));
         return;
     }
     lblProgress->SetLeft(MP3::SongPositionSecs(media) - lblProgress->Width() / 2);
     imgprogress->SetWidth(lblProgress->Left() + lblProgress->Width());
-    lblRunningTime->setText(MP3::SongPositionText(media) + QLatin1Char('/') +
-                            video::SongLengthText(media));
+    ShowRunningTime(MP3::SongPositionText(media) + QLatin1Char('/') + video::SongLengthText(media));
 }
 
 void frmPlayer::EndOfSongCode() {

@@ -207,6 +207,7 @@ private:
     void BuildTransport();
     void ScrollTitle();
     void ShowPosition();
+    void ShowRunningTime(const QString& text);
     void SetTwipsTop(QWidget* widget, int top);
     void SetTwipsHeight(QWidget* widget, int height);
     int trackLeft_ = 5, trackTop_ = 0;
