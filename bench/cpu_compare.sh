@@ -5,7 +5,9 @@
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-20}
-command -v mpv > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends mpv; }
+for tool in mpv sqlite3 bc; do
+  command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "$tool"; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$work/song.mp3"
