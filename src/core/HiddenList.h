@@ -33,10 +33,6 @@ public:
     // The selected entry's text, or empty text when none is selected.
     QString Text() const { return listIndex_ >= 0 ? items_.at(listIndex_) : QString(); }
     const QStringList& Items() const { return items_; }
-    void Assign(const QStringList& items) {
-        items_ = items;
-        listIndex_ = -1;
-    }
 
 private:
     QStringList items_;

@@ -138,7 +138,7 @@ int TableSchema::IndexOf(const QString& field) const {
     return -1;
 }
 
-QString CheckLibraryFile(const QString& path) {
+QString CheckLibraryFile(const QString& path, bool everyPage) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
@@ -157,7 +157,8 @@ QString CheckLibraryFile(const QString& path) {
                       .arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
     else {
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        problem = CheckIntegrity(db);
+        if (everyPage)
+            problem = CheckIntegrity(db);
         if (problem.isEmpty())
             problem = CheckTables(db);
     }
@@ -227,7 +228,7 @@ void RecordSource::Open() {
         throw StoreError(
             StoreError::Kind::NotOpen,
             QStringLiteral("No library file is set for %1").arg(QLatin1String(schema_->name)));
-    const QString problem = CheckLibraryFile(databaseName_);
+    const QString problem = CheckLibraryFile(databaseName_, false);
     if (!problem.isEmpty())
         throw StoreError(StoreError::Kind::Unusable,
                          QStringLiteral("The library file %1 cannot be used: %2.")

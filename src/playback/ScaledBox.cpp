@@ -46,10 +46,6 @@ void ScaledItem::SetWidth(double units) {
     Apply();
 }
 
-void ScaledItem::Relayout() {
-    Apply();
-}
-
 void ScaledItem::Apply() {
     const QRect place(static_cast<int>(std::lround(leftTwips_ / kTwipsPerPixel)) + 2, 0,
                       std::max(1, static_cast<int>(std::lround(widthTwips_ / kTwipsPerPixel))),

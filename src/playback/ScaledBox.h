@@ -15,7 +15,6 @@ public:
     ScaledBox(QWidget* parent, const QString& name, const QRect& twips, double scaleWidth);
     double ScaleWidth() const { return scaleWidth_; }
     void SetScaleWidth(double units);
-    double InnerWidthTwips() const { return innerTwips_; }
     double UnitsPerTwip() const { return scaleWidth_ / innerTwips_; }
 
 signals:
@@ -38,7 +37,6 @@ public:
     double Width() const { return widthTwips_ * box_->UnitsPerTwip(); }
     void SetLeft(double units);
     void SetWidth(double units);
-    void Relayout(); // after the box's scale changed: nothing moves on screen
 
 signals:
     // x in the box's units, measured from the item's own left edge.
