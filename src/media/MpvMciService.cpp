@@ -145,18 +145,23 @@ struct MpvMciService::Player {
     // Seeks and waits (bounded) until the player stands at the new place, so that a position
     // read right after it answers the new place, as the command grammar promises.
     int Seek(double seconds) {
+        Drain(); // a restart still queued from the load must not end the wait below
         const QByteArray target = QByteArray::number(seconds, 'f', 3);
         const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
         const int result = mpv_command(handle, args);
         if (result < 0)
             return result;
+        // The seek is done at the restart that follows its own seek event.
+        bool seeking = false;
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < kSeekTimeoutMs) {
             const mpv_event* event =
                 mpv_wait_event(handle, (kSeekTimeoutMs - clock.elapsed()) / 1000.0);
             Take(event);
-            if (event->event_id == MPV_EVENT_PLAYBACK_RESTART ||
+            if (event->event_id == MPV_EVENT_SEEK)
+                seeking = true;
+            if ((seeking && event->event_id == MPV_EVENT_PLAYBACK_RESTART) ||
                 event->event_id == MPV_EVENT_END_FILE || event->event_id == MPV_EVENT_NONE)
                 break;
         }
