@@ -1,15 +1,13 @@
 // The library lists: playlists, artists and numbered tracks, kept in step with the hidden lists
 // (lstMaybe beside lstTracks, the sorted lstTest and lstTest3) and the mini player's lists.
 // Every builder ends quietly at an error (usually an empty table), keeping what it listed.
+#include "browser/ListNames.h"
 #include "core/Decimal.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
 
 namespace {
-const QString kAllMedia = QStringLiteral("[All Media]");
-const QString kTop20 = QStringLiteral("[Top 20]");
-const QString kAllArtists = QStringLiteral("[All Artists]");
 const QString kEightBlanks = QStringLiteral("        ");
 constexpr int kTopCount = 20;
 
@@ -37,6 +35,8 @@ void frmPlayer::SelectArtist(int index) {
 }
 
 void frmPlayer::LoadPlayLists() {
+    // The playlist being shown stays selected, so the buttons that act on it still work.
+    const QString shown = lstPlayLists->Text();
     lstPlayLists->Clear();
     lstEditPlayList->Clear();
     lstAddToPlaylist->Clear();
@@ -59,6 +59,8 @@ void frmPlayer::LoadPlayLists() {
     } catch (const StoreError&) {
         // an empty table ends the list here
     }
+    if (!shown.isEmpty())
+        lstPlayLists->SetListIndex(static_cast<int>(lstPlayLists->Items().indexOf(shown)));
 }
 
 // Fills lstArtist (and the mini player's cmbArtists) with "[All Artists]" and each distinct
@@ -167,7 +169,7 @@ void frmPlayer::lstPlayLists_Click() {
             const int name = datPlayList.FieldIndex(QStringLiteral("Name"));
             const int id = datPlayList.FieldIndex(QStringLiteral("playlistid"));
             for (datPlayList.MoveFirst(); !datPlayList.Eof(); datPlayList.MoveNext())
-                if (TrimBlanks(datPlayList.At(name).toString()) == chosen)
+                if (MatchesText(datPlayList.At(name), chosen))
                     FindTracks(static_cast<qint16>(datPlayList.At(id).toInt()));
         }
     } catch (const StoreError&) {

@@ -1,5 +1,6 @@
 // The search box, which lists matching songs from the whole library as the user types, and
 // track activation, which plays a listed track and makes the track list the play order.
+#include "browser/ListNames.h"
 #include "browser/SearchText.h"
 #include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
@@ -9,10 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringMatcher>
-
-namespace {
-const QString kAllArtists = QStringLiteral("[All Artists]");
-} // namespace
 
 void frmPlayer::txtSearch_Change() {
     state.insearch = true;

@@ -58,11 +58,13 @@ struct PlayerState {
     HiddenList lstCuedSongsPath; // songid of each queued song, entry for entry with lstCuedSongs
     SortedList lstTest{SortedList::Order::Collated};       // artists of the listed songs
     SortedList lstTest3{SortedList::Order::CountThenText}; // "[Top 20]" sort keys
+    HiddenList lstEditID; // songid of each line of the edit panel's track list, same index
 
     // Hidden labels.
     QString lblNowPlaying; // songid of the library item last started
     QString lblEntryCount; // the window's id counter for playlists and playlist entries
     QString lblTest, lblArtist, lblTitle; // file name, artist, title of a file handed in
+    QString txtSave;                      // the text of a playlist file being exported
 
     // The start values of a new run of the window (set by SetFormLoad).
     void ResetForStart() {

@@ -125,3 +125,10 @@ ComboList::ComboList(QWidget* parent) : QComboBox(parent), model_(new ListModel(
 void ComboList::Clear() {
     model_->Clear();
 }
+
+void ComboList::SetListIndex(int index) {
+    model_->Sync();
+    setCurrentIndex(index >= 0 && index < ListCount() ? index : -1);
+    if (currentIndex() < 0)
+        setEditText(QString());
+}

@@ -83,6 +83,8 @@ public:
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
     const QString& List(int index) const { return model_->Texts().at(index); }
     const QStringList& Items() const { return model_->Texts(); }
+    void SetListIndex(int index); // -1 selects nothing and empties the edit field
+    QString Text() const { return currentText(); }
 
 private:
     ListModel* model_;

@@ -118,19 +118,66 @@ void frmPlayer::BuildControls() {
     lblCopyright = MakeLabel(this, QStringLiteral("lblCopyright"), TwipsRect(6840, 8340, 1335, 255),
                              QStringLiteral("Tobrinvale"));
 
+    BuildPanels();
+}
+
+// The add panel and the edit panel: hidden frames over the upper part of the window.
+void frmPlayer::BuildPanels() {
     fraAddToPlaylist = new QWidget(this);
     fraAddToPlaylist->setObjectName(QStringLiteral("fraAddToPlaylist"));
     PlaceTwips(fraAddToPlaylist, TwipsRect(360, 120, 7695, 6375));
     fraAddToPlaylist->hide();
+    auto* imgBG2 = new SkinImage(fraAddToPlaylist, QStringLiteral("imgBG2"),
+                                 TwipsRect(0, 0, 7935, 6375), kBackground.lighter(115));
+    connect(imgBG2, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
+    MakeLabel(fraAddToPlaylist, QStringLiteral("Label1"), TwipsRect(240, 240, 900, 285),
+              QStringLiteral("Artist:"));
+    cmbArtist = new ComboList(fraAddToPlaylist);
+    cmbArtist->setObjectName(QStringLiteral("cmbArtist"));
+    PlaceTwips(cmbArtist, TwipsRect(1200, 240, 3375, 315));
+    MakeLabel(fraAddToPlaylist, QStringLiteral("Label2"), TwipsRect(240, 720, 900, 285),
+              QStringLiteral("Title:"));
+    txtSongToAdd = new QLineEdit(fraAddToPlaylist);
+    txtSongToAdd->setObjectName(QStringLiteral("txtSongToAdd"));
+    PlaceTwips(txtSongToAdd, TwipsRect(1200, 720, 3375, 285));
+    MakeLabel(fraAddToPlaylist, QStringLiteral("Label3"), TwipsRect(240, 1200, 2400, 285),
+              QStringLiteral("Add to playlist:"));
+    lstAddToPlaylist = MakeList(fraAddToPlaylist, QStringLiteral("lstAddToPlaylist"),
+                                TwipsRect(240, 1560, 4335, 4440));
+    lstAddToPlaylist->SetSorted(SortedList::CaseInsensitiveCollation());
+
     fraEditPlayList = new QWidget(this);
     fraEditPlayList->setObjectName(QStringLiteral("fraEditPlayList"));
     PlaceTwips(fraEditPlayList, TwipsRect(360, 120, 7695, 6375));
     fraEditPlayList->hide();
-    lstAddToPlaylist = MakeList(fraAddToPlaylist, QStringLiteral("lstAddToPlaylist"),
-                                TwipsRect(240, 600, 4335, 4500));
-    lstAddToPlaylist->SetSorted(SortedList::CaseInsensitiveCollation());
+    auto* imgBG5 = new SkinImage(fraEditPlayList, QStringLiteral("imgBG5"),
+                                 TwipsRect(0, 0, 8055, 6375), kBackground.lighter(115));
+    connect(imgBG5, &SkinImage::mouseMoved, this, &frmPlayer::EditPanelMouseOver);
+    MakeLabel(fraEditPlayList, QStringLiteral("Label5"), TwipsRect(240, 240, 2400, 285),
+              QStringLiteral("Edit playlist:"));
     lstEditPlayList = MakeList(fraEditPlayList, QStringLiteral("lstEditPlayList"),
-                               TwipsRect(240, 600, 4335, 2700));
+                               TwipsRect(240, 600, 4335, 2295));
+    MakeLabel(fraEditPlayList, QStringLiteral("Label7"), TwipsRect(4800, 1440, 1500, 285),
+              QStringLiteral("Rename:"));
+    txtRename = new QLineEdit(fraEditPlayList);
+    txtRename->setObjectName(QStringLiteral("txtRename"));
+    PlaceTwips(txtRename, TwipsRect(4800, 1740, 3015, 285));
+    MakeLabel(fraEditPlayList, QStringLiteral("Label10"), TwipsRect(240, 3000, 2400, 285),
+              QStringLiteral("Edit tracks:"));
+    lstEditPlayListTracks = MakeList(fraEditPlayList, QStringLiteral("lstEditPlayListTracks"),
+                                     TwipsRect(240, 3300, 4335, 2835));
+    MakeLabel(fraEditPlayList, QStringLiteral("Label11"), TwipsRect(4800, 2400, 1500, 285),
+              QStringLiteral("Artist:"));
+    txtEditArtist = new QLineEdit(fraEditPlayList);
+    txtEditArtist->setObjectName(QStringLiteral("txtEditArtist"));
+    PlaceTwips(txtEditArtist, TwipsRect(4800, 2700, 3015, 285));
+    MakeLabel(fraEditPlayList, QStringLiteral("Label12"), TwipsRect(4800, 3060, 1500, 285),
+              QStringLiteral("Title:"));
+    txtEditTitle = new QLineEdit(fraEditPlayList);
+    txtEditTitle->setObjectName(QStringLiteral("txtEditTitle"));
+    PlaceTwips(txtEditTitle, TwipsRect(4800, 3360, 3015, 285));
+    connect(lstEditPlayList, &ListBox::Click, this, &frmPlayer::lstEditPlayList_Click);
+    connect(lstEditPlayListTracks, &ListBox::Click, this, &frmPlayer::lstEditPlayListTracks_Click);
 }
 
 void frmPlayer::BuildButtons() {
@@ -185,6 +232,10 @@ void frmPlayer::BuildButtons() {
     connect(imgCue.over, &SkinImage::clicked, this, &frmPlayer::imgCueOver_Click);
     connect(imgUnCue.over, &SkinImage::clicked, this, &frmPlayer::imgUnCueOver_Click);
     connect(imgInfo.over, &SkinImage::clicked, this, [this] { info_->show(); });
+    connect(imgNew.over, &SkinImage::clicked, this, &frmPlayer::imgNewOver_Click);
+    connect(imgEdit.over, &SkinImage::clicked, this, &frmPlayer::imgEditOver_Click);
+    connect(imgAdd.over, &SkinImage::clicked, this, &frmPlayer::imgAddOver_Click);
+    connect(imgDelete.over, &SkinImage::clicked, this, &frmPlayer::imgDeleteOver_Click);
     // The video pinning pair swaps only once something has been sent to the video window.
     for (ImagePair* pin : {&imgSeperate, &imgNoSeperate}) {
         disconnect(pin->normal, &SkinImage::mouseMoved, this, nullptr);
@@ -203,9 +254,11 @@ void frmPlayer::BuildButtons() {
                                 QLatin1String(b.tooltip), kButtonFace);
         ConnectHover(*b.pair);
     }
+    connect(imgOk.over, &SkinImage::clicked, this, &frmPlayer::imgOkOver_Click);
+    connect(imgBack.over, &SkinImage::clicked, this, &frmPlayer::imgBackOver_Click);
     const ButtonPlace editPanel[] = {
         {&imgRename, "imgRename", TwipsRect(4800, 600, 675, 675), "rename playlist", false},
-        {&imgRenameTrack, "imgRenameTrack", TwipsRect(4800, 3600, 675, 675),
+        {&imgRenameTrack, "imgRenameTrack", TwipsRect(4800, 3840, 675, 675),
          "rename artist and title", false},
         {&imgDeletePlayList, "imgDeletePlayList", TwipsRect(5640, 600, 675, 675), "delete playlist",
          false},
@@ -218,6 +271,12 @@ void frmPlayer::BuildButtons() {
                                 QLatin1String(b.tooltip), kButtonFace);
         ConnectHover(*b.pair);
     }
+    connect(imgRename.over, &SkinImage::clicked, this, &frmPlayer::imgRenameOver_Click);
+    connect(imgRenameTrack.over, &SkinImage::clicked, this, &frmPlayer::imgRenameTrackOver_Click);
+    connect(imgDeletePlayList.over, &SkinImage::clicked, this,
+            &frmPlayer::imgDeletePlayListOver_Click);
+    connect(imgSave.over, &SkinImage::clicked, this, &frmPlayer::imgSaveOver_Click);
+    connect(imgEditBack.over, &SkinImage::clicked, this, &frmPlayer::imgEditBackOver_Click);
 }
 
 void frmPlayer::ConnectHover(ImagePair& pair, bool restoreOthersFirst) {
@@ -254,6 +313,12 @@ void frmPlayer::NoMouseOvers() {
          {&imgStop, &imgVolUp, &imgVolDown, &imgBrowse, &imgCue, &imgAdd, &imgDelete, &imgNew,
           &imgEdit, &imgBack, &imgOk, &imgFiles, &imgUnCue, &imgInfo})
         pair->normal->show();
+}
+
+void frmPlayer::EditPanelMouseOver() {
+    for (ImagePair* pair :
+         {&imgRename, &imgRenameTrack, &imgEditBack, &imgDeletePlayList, &imgSave})
+        pair->Restore();
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {

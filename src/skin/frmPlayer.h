@@ -81,6 +81,14 @@ public:
     QLabel* lblCopyright = nullptr;
     QWidget* fraAddToPlaylist = nullptr;
     QWidget* fraEditPlayList = nullptr;
+    // The add panel: the song's artist choices and title.
+    ComboList* cmbArtist = nullptr;
+    QLineEdit* txtSongToAdd = nullptr;
+    // The edit panel: the new playlist name, the playlist's tracks, the item's artist and title.
+    QLineEdit* txtRename = nullptr;
+    ListBox* lstEditPlayListTracks = nullptr;
+    QLineEdit* txtEditArtist = nullptr;
+    QLineEdit* txtEditTitle = nullptr;
 
     // Skinned buttons: normal and Over image at one place.
     ImagePair imgFiles, imgNew, imgEdit, imgnorepeat, imgrepeat, imgInfo, imgSkin, imgBrowse,
@@ -170,8 +178,29 @@ public:
     int TrackTop() const { return trackTop_; }
     void PlaceTrack(int left, int top, bool paintNow = true);
 
+    // Playlists: create, rename and delete; add and remove tracks; the edit panel; export.
+    void imgNewOver_Click();
+    void imgRenameOver_Click();
+    void imgDeletePlayListOver_Click();
+    void imgAddOver_Click();
+    void imgOkOver_Click();
+    void imgBackOver_Click();
+    bool FindPlaylist(); // false when no playlist carries the chosen name
+    bool FindSong();     // false when no song has the title and artist
+    void imgDeleteOver_Click();
+    void imgEditOver_Click();
+    void imgEditBackOver_Click();
+    void lstEditPlayList_Click();
+    void FindEditTracks(qint16 ID);
+    void addeditplaylistsong(qint16 ID);
+    void LoadEditTracks();
+    void lstEditPlayListTracks_Click();
+    void imgRenameTrackOver_Click();
+    void imgSaveOver_Click();
+
     // Skin.
     void NoMouseOvers();
+    void EditPanelMouseOver(); // restores the edit panel's buttons only
 
     static QString Caption();
 
@@ -205,6 +234,10 @@ private:
     } artistOrder_;
     const ArtistOrder& ArtistsInOrder();
     void BuildTransport();
+    void BuildPanels();
+    qint16 SelectedSongId();
+    void RemoveSelectedTrackLine();
+    void ReportNotChanged(const StoreError& error);
     void ScrollTitle();
     void ShowPosition();
     void ShowRunningTime(const QString& text);

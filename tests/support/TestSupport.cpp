@@ -122,6 +122,24 @@ void ProgramFolderFixture::Exec(const char* sql) const {
     });
 }
 
+QStringList ProgramFolderFixture::Rows(const char* sql) const {
+    QStringList rows;
+    WithDatabase(Library(), [&](sqlite3* db) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList columns;
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                columns << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+            rows << columns.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(st);
+    });
+    return rows;
+}
+
 void ProgramFolderFixture::AddSong(int id, const QString& title, const QString& artist,
                                    const QString& path, int playcount) const {
     WithDatabase(Library(), [&](sqlite3* db) {

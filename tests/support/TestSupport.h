@@ -10,7 +10,13 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <vector>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Answers message and input boxes from a script and records what was shown.
 class ScriptedDialogs final : public Dialogs {
@@ -56,6 +62,9 @@ public:
     int PlayCount(int songid) const;
     // Runs SQL statements on the library (test set-up only).
     void Exec(const char* sql) const;
+    // The rows a query gives, as the library file holds them: each row's columns as text, joined
+    // by "|".
+    QStringList Rows(const char* sql) const;
     // Adds one song through SQL with the given fields.
     void AddSong(int id, const QString& title, const QString& artist, const QString& path,
                  int playcount = 0) const;
