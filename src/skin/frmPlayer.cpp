@@ -121,63 +121,71 @@ void frmPlayer::BuildControls() {
     BuildPanels();
 }
 
-// The add panel and the edit panel: hidden frames over the upper part of the window.
+// The add panel and the edit panel: hidden frames over the upper part of the window, each on
+// its own background image.
 void frmPlayer::BuildPanels() {
-    fraAddToPlaylist = new QWidget(this);
-    fraAddToPlaylist->setObjectName(QStringLiteral("fraAddToPlaylist"));
-    PlaceTwips(fraAddToPlaylist, TwipsRect(360, 120, 7695, 6375));
-    fraAddToPlaylist->hide();
-    auto* imgBG2 = new SkinImage(fraAddToPlaylist, QStringLiteral("imgBG2"),
-                                 TwipsRect(0, 0, 7935, 6375), kBackground.lighter(115));
-    connect(imgBG2, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
-    MakeLabel(fraAddToPlaylist, QStringLiteral("Label1"), TwipsRect(240, 240, 900, 285),
-              QStringLiteral("Artist:"));
+    auto panel = [this](const QString& name, const QString& background, int width) {
+        auto* frame = new QWidget(this);
+        frame->setObjectName(name);
+        PlaceTwips(frame, TwipsRect(360, 120, 7695, 6375));
+        frame->hide();
+        auto* image = new SkinImage(frame, background, TwipsRect(0, 0, width, 6375),
+                                    kBackground.lighter(115));
+        return std::make_pair(frame, image);
+    };
+    auto textBox = [](QWidget* parent, const QString& name, const QRect& twips) {
+        auto* box = new QLineEdit(parent);
+        box->setObjectName(name);
+        PlaceTwips(box, twips);
+        return box;
+    };
+    SkinImage* background = nullptr;
+    std::tie(fraAddToPlaylist, background) =
+        panel(QStringLiteral("fraAddToPlaylist"), QStringLiteral("imgBG2"), 7935);
+    connect(background, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
     cmbArtist = new ComboList(fraAddToPlaylist);
     cmbArtist->setObjectName(QStringLiteral("cmbArtist"));
     PlaceTwips(cmbArtist, TwipsRect(1200, 240, 3375, 315));
-    MakeLabel(fraAddToPlaylist, QStringLiteral("Label2"), TwipsRect(240, 720, 900, 285),
-              QStringLiteral("Title:"));
-    txtSongToAdd = new QLineEdit(fraAddToPlaylist);
-    txtSongToAdd->setObjectName(QStringLiteral("txtSongToAdd"));
-    PlaceTwips(txtSongToAdd, TwipsRect(1200, 720, 3375, 285));
-    MakeLabel(fraAddToPlaylist, QStringLiteral("Label3"), TwipsRect(240, 1200, 2400, 285),
-              QStringLiteral("Add to playlist:"));
+    txtSongToAdd =
+        textBox(fraAddToPlaylist, QStringLiteral("txtSongToAdd"), TwipsRect(1200, 720, 3375, 285));
     lstAddToPlaylist = MakeList(fraAddToPlaylist, QStringLiteral("lstAddToPlaylist"),
                                 TwipsRect(240, 1560, 4335, 4440));
     lstAddToPlaylist->SetSorted(SortedList::CaseInsensitiveCollation());
 
-    fraEditPlayList = new QWidget(this);
-    fraEditPlayList->setObjectName(QStringLiteral("fraEditPlayList"));
-    PlaceTwips(fraEditPlayList, TwipsRect(360, 120, 7695, 6375));
-    fraEditPlayList->hide();
-    auto* imgBG5 = new SkinImage(fraEditPlayList, QStringLiteral("imgBG5"),
-                                 TwipsRect(0, 0, 8055, 6375), kBackground.lighter(115));
-    connect(imgBG5, &SkinImage::mouseMoved, this, &frmPlayer::EditPanelMouseOver);
-    MakeLabel(fraEditPlayList, QStringLiteral("Label5"), TwipsRect(240, 240, 2400, 285),
-              QStringLiteral("Edit playlist:"));
+    std::tie(fraEditPlayList, background) =
+        panel(QStringLiteral("fraEditPlayList"), QStringLiteral("imgBG5"), 8055);
+    connect(background, &SkinImage::mouseMoved, this, &frmPlayer::EditPanelMouseOver);
     lstEditPlayList = MakeList(fraEditPlayList, QStringLiteral("lstEditPlayList"),
                                TwipsRect(240, 600, 4335, 2295));
-    MakeLabel(fraEditPlayList, QStringLiteral("Label7"), TwipsRect(4800, 1440, 1500, 285),
-              QStringLiteral("Rename:"));
-    txtRename = new QLineEdit(fraEditPlayList);
-    txtRename->setObjectName(QStringLiteral("txtRename"));
-    PlaceTwips(txtRename, TwipsRect(4800, 1740, 3015, 285));
-    MakeLabel(fraEditPlayList, QStringLiteral("Label10"), TwipsRect(240, 3000, 2400, 285),
-              QStringLiteral("Edit tracks:"));
+    txtRename =
+        textBox(fraEditPlayList, QStringLiteral("txtRename"), TwipsRect(4800, 1740, 3015, 285));
     lstEditPlayListTracks = MakeList(fraEditPlayList, QStringLiteral("lstEditPlayListTracks"),
                                      TwipsRect(240, 3300, 4335, 2835));
-    MakeLabel(fraEditPlayList, QStringLiteral("Label11"), TwipsRect(4800, 2400, 1500, 285),
-              QStringLiteral("Artist:"));
-    txtEditArtist = new QLineEdit(fraEditPlayList);
-    txtEditArtist->setObjectName(QStringLiteral("txtEditArtist"));
-    PlaceTwips(txtEditArtist, TwipsRect(4800, 2700, 3015, 285));
-    MakeLabel(fraEditPlayList, QStringLiteral("Label12"), TwipsRect(4800, 3060, 1500, 285),
-              QStringLiteral("Title:"));
-    txtEditTitle = new QLineEdit(fraEditPlayList);
-    txtEditTitle->setObjectName(QStringLiteral("txtEditTitle"));
-    PlaceTwips(txtEditTitle, TwipsRect(4800, 3360, 3015, 285));
+    txtEditArtist =
+        textBox(fraEditPlayList, QStringLiteral("txtEditArtist"), TwipsRect(4800, 2700, 3015, 285));
+    txtEditTitle =
+        textBox(fraEditPlayList, QStringLiteral("txtEditTitle"), TwipsRect(4800, 3360, 3015, 285));
     connect(lstEditPlayList, &ListBox::Click, this, &frmPlayer::lstEditPlayList_Click);
     connect(lstEditPlayListTracks, &ListBox::Click, this, &frmPlayer::lstEditPlayListTracks_Click);
+
+    struct Caption {
+        QWidget* panel;
+        const char* name;
+        QRect place;
+        const char* text;
+    };
+    const Caption captions[] = {
+        {fraAddToPlaylist, "Label1", TwipsRect(240, 240, 900, 285), "Artist:"},
+        {fraAddToPlaylist, "Label2", TwipsRect(240, 720, 900, 285), "Title:"},
+        {fraAddToPlaylist, "Label3", TwipsRect(240, 1200, 2400, 285), "Add to playlist:"},
+        {fraEditPlayList, "Label5", TwipsRect(240, 240, 2400, 285), "Edit playlist:"},
+        {fraEditPlayList, "Label7", TwipsRect(4800, 1440, 1500, 285), "Rename:"},
+        {fraEditPlayList, "Label10", TwipsRect(240, 3000, 2400, 285), "Edit tracks:"},
+        {fraEditPlayList, "Label11", TwipsRect(4800, 2400, 1500, 285), "Artist:"},
+        {fraEditPlayList, "Label12", TwipsRect(4800, 3060, 1500, 285), "Title:"},
+    };
+    for (const Caption& c : captions)
+        MakeLabel(c.panel, QLatin1String(c.name), c.place, QString::fromUtf8(c.text));
 }
 
 void frmPlayer::BuildButtons() {
