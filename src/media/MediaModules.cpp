@@ -90,6 +90,16 @@ qint32 ReplyAsNumber(const QString& reply) {
             i = j;
         }
     }
+    // A whole number of up to nine digits, the usual reply, is read without the general parser.
+    const QStringView number = QStringView(reply).mid(start, i - start);
+    const qsizetype digits = number.size() - (digitsStart - start);
+    if (digits <= 9 && !number.contains(QLatin1Char('.')) && !number.contains(QLatin1Char('e')) &&
+        !number.contains(QLatin1Char('E'))) {
+        qint32 value = 0;
+        for (const QChar digit : number.mid(digitsStart - start))
+            value = value * 10 + (digit.unicode() - u'0');
+        return number.startsWith(QLatin1Char('-')) ? -value : value;
+    }
     return RoundToInt32(reply.mid(start, i - start).toDouble());
 }
 

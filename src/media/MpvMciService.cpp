@@ -276,12 +276,21 @@ MpvMciService::Player* MpvMciService::Find(const QString& alias) {
 }
 
 quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
+    // The playback tick sends the same few commands a hundred times a second: each is split into
+    // words once and kept (a handful of texts; the set is emptied when it grows large).
+    auto known = parsed_.constFind(command);
+    if (known == parsed_.cend()) {
+        QStringList words = Tokenize(command);
+        if (words.isEmpty())
+            return UnknownCommand;
+        if (parsed_.size() >= kParsedCommands)
+            parsed_.clear();
+        QString verb = words.takeFirst().toLower();
+        known = parsed_.insert(command, ParsedCommand{std::move(verb), std::move(words)});
+    }
     Request request;
-    QStringList words = Tokenize(command);
-    if (words.isEmpty())
-        return UnknownCommand;
-    request.verb = words.takeFirst().toLower();
-    request.words = words;
+    request.verb = known->verb;
+    request.words = known->words;
     const quint32 code = Dispatch(request);
     if (reply)
         *reply = replyLength > 0 ? request.reply.left(replyLength - 1) : QString();

@@ -22,6 +22,7 @@
 #include <QHash>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -62,5 +63,11 @@ private:
     Player* Find(const QString& alias);
 
     QHash<QString, std::shared_ptr<Player>> players_;
+    struct ParsedCommand {
+        QString verb; // in lower case
+        QStringList words;
+    };
+    static constexpr qsizetype kParsedCommands = 256;
+    QHash<QString, ParsedCommand> parsed_;
     QString extraOptions_;
 };

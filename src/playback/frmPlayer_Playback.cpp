@@ -62,6 +62,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         skin_->cmbTracks->setEditText(songTitle);
         lblTrack->setText(songArtist + QStringLiteral(" - ") + songTitle);
         lblTrack->adjustSize();
+        picTrackTitle->update();
         const QString path = TrimBlanks(datSong.At(filepath).toString());
         if (IsVideoType(path)) {
             state.videofile = true;

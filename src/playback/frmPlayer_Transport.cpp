@@ -4,6 +4,7 @@
 // volume gauge, the title and the splitter work in twips.
 #include "core/Paths.h"
 #include "playback/ScaledBox.h"
+#include "playback/TitleLabel.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
@@ -59,16 +60,20 @@ void frmPlayer::BuildTransport() {
     lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
                                TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
     lblRunningTime->setToolTip(QStringLiteral("running time"));
-    picTrackTitle =
-        MakeLabel(this, QStringLiteral("picTrackTitle"), TwipsRect(1440, 7920, 4695, 255));
-    lblTrack = MakeLabel(picTrackTitle, QStringLiteral("lblTrack"), TwipsRect(5, 0, 4600, 255));
+    auto* titleStrip = new TitleStrip(this);
+    picTrackTitle = titleStrip;
+    picTrackTitle->setObjectName(QStringLiteral("picTrackTitle"));
+    PlaceTwips(picTrackTitle, TwipsRect(1440, 7920, 4695, 255));
+    lblTrack = new TitleLabel(picTrackTitle);
+    lblTrack->setObjectName(QStringLiteral("lblTrack"));
+    PlaceTwips(lblTrack, TwipsRect(5, 0, 4600, 255));
+    titleStrip->SetTitle(static_cast<TitleLabel*>(lblTrack));
     // The strips that change a hundred times a second paint their own background, so that
     // nothing behind them is painted again with them.
     for (QLabel* strip : {static_cast<QLabel*>(picSongProgress), static_cast<QLabel*>(picSpeed),
                           picTrackTitle, lblRunningTime})
         Fill(strip, QColor(0x20, 0x24, 0x2c));
     picTrackTitle->installEventFilter(this);
-    lblTrack->installEventFilter(this);
 
     connect(picSongProgress, &ScaledBox::MouseDown, this, &frmPlayer::picSongProgress_MouseDown);
     connect(lblProgress, &ScaledItem::MouseDown, this, &frmPlayer::lblProgress_MouseDown);
@@ -265,7 +270,10 @@ void frmPlayer::PlaceTrack(int left, int top, bool paintNow) {
     // it looks the same and costs the painting of a quarter of the frames.
     constexpr qint64 kTitleFrameMs = 40;
     if (paintNow || !titlePainted_.isValid() || titlePainted_.elapsed() >= kTitleFrameMs) {
+        const QPoint before = lblTrack->pos();
         lblTrack->move(ToPixels(left), ToPixels(top));
+        if (lblTrack->pos() != before)
+            picTrackTitle->update();
         titlePainted_.start();
     }
 }

@@ -4,12 +4,26 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <unordered_map>
+
+namespace {
+// The place in twips of every placed widget, dropped when the widget goes. Read many times a
+// second by the playback tick, so it is a plain table rather than a property lookup by name.
+std::unordered_map<const QWidget*, QRect>& Places() {
+    static std::unordered_map<const QWidget*, QRect> places;
+    return places;
+}
+} // namespace
+
 QRect TwipsOf(const QWidget* widget) {
-    return widget->property("twips").toRect();
+    const auto it = Places().find(widget);
+    return it == Places().end() ? QRect() : it->second;
 }
 
 void PlaceTwips(QWidget* widget, const QRect& twips) {
-    widget->setProperty("twips", twips);
+    const auto [it, added] = Places().insert_or_assign(widget, twips);
+    if (added)
+        QObject::connect(widget, &QObject::destroyed, [widget] { Places().erase(widget); });
     widget->setGeometry(ToPixels(twips.x()), ToPixels(twips.y()), ToPixels(twips.width()),
                         ToPixels(twips.height()));
 }

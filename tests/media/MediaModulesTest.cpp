@@ -33,6 +33,9 @@ const QString kLength = QStringLiteral("status song length");
 TEST(ReplyAsNumber, ReadsTheLeadingNumberAndRoundsHalvesToEven) {
     EXPECT_EQ(ReplyAsNumber(QStringLiteral("183000")), 183000);
     EXPECT_EQ(ReplyAsNumber(QStringLiteral("  42 frames")), 42);
+    EXPECT_EQ(ReplyAsNumber(QStringLiteral("-123456789")), -123456789);
+    EXPECT_EQ(ReplyAsNumber(QStringLiteral("+0007")), 7);
+    EXPECT_EQ(ReplyAsNumber(QStringLiteral("2147483647")), 2147483647);
     EXPECT_EQ(ReplyAsNumber(QStringLiteral("2.5")), 2);
     EXPECT_EQ(ReplyAsNumber(QStringLiteral("3.5")), 4);
     EXPECT_EQ(ReplyAsNumber(QStringLiteral("-7.5x")), -8);
