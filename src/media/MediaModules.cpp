@@ -50,6 +50,10 @@ qint32 Multiply(qint32 a, qint32 b) {
 }
 
 QString TwoDigits(qint32 n) {
+    if (n >= 0 && n < 100) { // the seconds of a running time, every tick
+        const QChar digits[2] = {QChar(u'0' + n / 10), QChar(u'0' + n % 10)};
+        return QString(digits, 2);
+    }
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 } // namespace

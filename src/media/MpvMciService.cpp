@@ -189,6 +189,8 @@ struct MpvMciService::Player {
 struct MpvMciService::Request {
     QString verb;
     QStringList words; // after the verb; quoted words without their quotes
+    QString aliasKey;  // the first word in lower case: the alias of most commands
+    QStringList afterAlias;
     QString reply;
 };
 
@@ -285,12 +287,20 @@ quint32 MpvMciService::SendString(const QString& command, QString* reply, int re
             return UnknownCommand;
         if (parsed_.size() >= kParsedCommands)
             parsed_.clear();
-        QString verb = words.takeFirst().toLower();
-        known = parsed_.insert(command, ParsedCommand{std::move(verb), std::move(words)});
+        ParsedCommand parsed;
+        parsed.verb = words.takeFirst().toLower();
+        if (!words.isEmpty()) {
+            parsed.aliasKey = words.first().toLower();
+            parsed.afterAlias = words.mid(1);
+        }
+        parsed.words = std::move(words);
+        known = parsed_.insert(command, std::move(parsed));
     }
     Request request;
     request.verb = known->verb;
     request.words = known->words;
+    request.aliasKey = known->aliasKey;
+    request.afterAlias = known->afterAlias;
     const quint32 code = Dispatch(request);
     if (reply)
         *reply = replyLength > 0 ? request.reply.left(replyLength - 1) : QString();
@@ -552,9 +562,11 @@ quint32 MpvMciService::Dispatch(Request& r) {
             continue;
         if (r.words.isEmpty())
             return BadParameter;
-        Player* player = Find(r.words.takeFirst());
-        if (!player)
+        const auto found = players_.constFind(r.aliasKey);
+        if (found == players_.cend())
             return NotOpen;
+        Player* player = found->get();
+        r.words = r.afterAlias;
         player->Drain();
         return command.run(*player, r);
     }

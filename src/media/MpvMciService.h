@@ -66,6 +66,8 @@ private:
     struct ParsedCommand {
         QString verb; // in lower case
         QStringList words;
+        QString aliasKey; // the first word in lower case
+        QStringList afterAlias;
     };
     static constexpr qsizetype kParsedCommands = 256;
     QHash<QString, ParsedCommand> parsed_;

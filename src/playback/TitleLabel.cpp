@@ -1,6 +1,9 @@
 #include "playback/TitleLabel.h"
 
+#include "playback/ServerDrawing.h"
+
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QStyle>
 
@@ -40,7 +43,55 @@ void TitleLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
 }
 
+TitleStrip::TitleStrip(QWidget* parent) : QLabel(parent) {
+    onServer_ = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (onServer_) {
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+}
+
+TitleStrip::~TitleStrip() = default;
+
+QPaintEngine* TitleStrip::paintEngine() const {
+    return onServer_ ? nullptr : QLabel::paintEngine();
+}
+
 void TitleStrip::paintEvent(QPaintEvent* event) {
+    if (onServer_ && !server_ && devicePixelRatioF() == 1.0)
+        server_ = ServerDrawing::ForWidget(*this);
+    if (onServer_ && !server_) {
+        // This X server's windows cannot take the picture as it is: paint as a label does.
+        onServer_ = false;
+        setAttribute(Qt::WA_PaintOnScreen, false);
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        update();
+        return;
+    }
+    if (!server_) {
+        PaintWithQt(event);
+        return;
+    }
+    DrawOnServer();
+}
+
+void TitleStrip::Redraw() {
+    if (server_ && isVisible())
+        DrawOnServer();
+    else
+        update();
+}
+
+void TitleStrip::DrawOnServer() {
+    const bool titled = title_ && !title_->text().isEmpty();
+    server_->Draw(titled ? title_->Picture() : QPixmap(), titled ? title_->pos() : QPoint(), size(),
+                  palette().color(backgroundRole()));
+}
+
+void TitleStrip::PaintWithQt(QPaintEvent* event) {
     QLabel::paintEvent(event);
     if (title_ && !title_->text().isEmpty())
         QPainter(this).drawPixmap(title_->pos(), title_->Picture());

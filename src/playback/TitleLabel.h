@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <memory>
+
 class TitleLabel : public QLabel {
     Q_OBJECT
 public:
@@ -22,15 +24,28 @@ private:
     QString pictureText_;
 };
 
+class ServerDrawing;
+
 class TitleStrip : public QLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    // On X11 the strip is a window of its own that draws the title with a copy in the X server;
+    // elsewhere it paints as any label does.
+    explicit TitleStrip(QWidget* parent);
+    ~TitleStrip() override;
     void SetTitle(TitleLabel* title) { title_ = title; }
+    // Shows the title at its new place: on X11 at once, with no paint event; elsewhere at the
+    // next paint.
+    void Redraw();
+    QPaintEngine* paintEngine() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void PaintWithQt(QPaintEvent* event);
+    void DrawOnServer();
     TitleLabel* title_ = nullptr;
+    bool onServer_ = false;
+    std::unique_ptr<ServerDrawing> server_;
 };

@@ -4,6 +4,7 @@
 #include "import/FileListBox.h"
 #include "playback/Messenger.h"
 #include "playback/ScaledBox.h"
+#include "playback/TitleLabel.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
@@ -62,7 +63,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         skin_->cmbTracks->setEditText(songTitle);
         lblTrack->setText(songArtist + QStringLiteral(" - ") + songTitle);
         lblTrack->adjustSize();
-        picTrackTitle->update();
+        titleStrip_->Redraw();
         const QString path = TrimBlanks(datSong.At(filepath).toString());
         if (IsVideoType(path)) {
             state.videofile = true;

@@ -60,14 +60,14 @@ void frmPlayer::BuildTransport() {
     lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
                                TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
     lblRunningTime->setToolTip(QStringLiteral("running time"));
-    auto* titleStrip = new TitleStrip(this);
-    picTrackTitle = titleStrip;
+    titleStrip_ = new TitleStrip(this);
+    picTrackTitle = titleStrip_;
     picTrackTitle->setObjectName(QStringLiteral("picTrackTitle"));
     PlaceTwips(picTrackTitle, TwipsRect(1440, 7920, 4695, 255));
     lblTrack = new TitleLabel(picTrackTitle);
     lblTrack->setObjectName(QStringLiteral("lblTrack"));
     PlaceTwips(lblTrack, TwipsRect(5, 0, 4600, 255));
-    titleStrip->SetTitle(static_cast<TitleLabel*>(lblTrack));
+    titleStrip_->SetTitle(static_cast<TitleLabel*>(lblTrack));
     // The strips that change a hundred times a second paint their own background, so that
     // nothing behind them is painted again with them.
     for (QLabel* strip : {static_cast<QLabel*>(picSongProgress), static_cast<QLabel*>(picSpeed),
@@ -273,7 +273,7 @@ void frmPlayer::PlaceTrack(int left, int top, bool paintNow) {
         const QPoint before = lblTrack->pos();
         lblTrack->move(ToPixels(left), ToPixels(top));
         if (lblTrack->pos() != before)
-            picTrackTitle->update();
+            titleStrip_->Redraw();
         titlePainted_.start();
     }
 }

@@ -26,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class ScaledBox;
 class ScaledItem;
+class TitleStrip;
 class frmAdd;
 class frmInfo;
 class frmSkin;
@@ -245,6 +246,7 @@ private:
     void SetTwipsHeight(QWidget* widget, int height);
     int trackLeft_ = 5, trackTop_ = 0;
     QElapsedTimer titlePainted_;
+    TitleStrip* titleStrip_ = nullptr; // picTrackTitle, which draws the title
 
     QString programFolder_;
     QString commandLine_;

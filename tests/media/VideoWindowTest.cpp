@@ -1,6 +1,7 @@
 // Video output inside the window named at open, placed by "put ... window at": run on a real
 // (virtual) X display, the picture is looked at on the screen.
 #include "media/MpvMciService.h"
+#include "playback/TitleLabel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -66,4 +67,42 @@ TEST(VideoWindow, PictureIsDrawnInsideTheParentWhereItWasPut) {
     EXPECT_GT(PaintedPixels(screen, QRect(origin + QPoint(260, 200), QSize(100, 70))), 300);
     EXPECT_EQ(PaintedPixels(screen, QRect(origin + QPoint(10, 10), QSize(150, 100))), 0);
     EXPECT_EQ(service.SendString(QStringLiteral("close movie0")), 0u);
+}
+
+// The scrolling title on X11 is drawn by the X server from a copy of its picture: it must show
+// where the title is placed, move with it, and leave the strip's colour everywhere else.
+TEST(TitleStripOnX11, TitleIsDrawnWhereItIsPlacedAndMovesWithoutTraces) {
+    if (QApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    QWidget window;
+    window.setGeometry(0, 0, 400, 100);
+    TitleStrip strip(&window);
+    strip.setGeometry(20, 20, 300, 20);
+    QPalette colours = strip.palette();
+    colours.setColor(QPalette::Window, QColor(kBackground));
+    colours.setColor(QPalette::WindowText, Qt::white);
+    strip.setPalette(colours);
+    strip.setAutoFillBackground(true);
+    TitleLabel title(&strip);
+    title.setText(QStringLiteral("Northwind - Blue River"));
+    title.adjustSize();
+    strip.SetTitle(&title);
+    window.show();
+    Settle(300);
+
+    const QPoint origin = strip.mapToGlobal(QPoint(0, 0));
+    const int width = title.width();
+    ASSERT_GT(width, 40);
+    auto grab = [&] { return strip.screen()->grabWindow(0).toImage(); };
+    QImage screen = grab();
+    EXPECT_GT(PaintedPixels(screen, QRect(origin, QSize(width, 16))), 10);
+    EXPECT_EQ(PaintedPixels(screen, QRect(origin + QPoint(width + 8, 0), QSize(290 - width, 18))),
+              0);
+
+    title.move(150, 0);
+    strip.Redraw();
+    Settle(100);
+    screen = grab();
+    EXPECT_EQ(PaintedPixels(screen, QRect(origin, QSize(140, 18))), 0); // nothing left behind
+    EXPECT_GT(PaintedPixels(screen, QRect(origin + QPoint(150, 0), QSize(140, 16))), 10);
 }
