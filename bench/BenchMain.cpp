@@ -127,6 +127,40 @@ BENCHMARK(BM_ListUserPlaylist)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
 
+// The edit panel listing every library item for "[All Media]".
+void BM_EditPanelAllMedia(benchmark::State& state) {
+    frmPlayer& player = LoadedPlayer();
+    player.imgEditOver_Click();
+    for (auto _ : state) {
+        player.lstEditPlayList->SetListIndex(0);
+        player.lstEditPlayList_Click();
+        QApplication::processEvents();
+    }
+    if (player.lstEditPlayListTracks->ListCount() != 32767)
+        state.SkipWithError("the edit panel does not list every song");
+    player.imgEditBackOver_Click();
+}
+BENCHMARK(BM_EditPanelAllMedia)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+// One song added to a playlist through the add panel: the artists of its title looked up, the
+// song found, the entry committed, the playlist lists refilled.
+void BM_AddToPlaylist(benchmark::State& state) {
+    frmPlayer& player = LoadedPlayer();
+    player.SelectPlayList(0);
+    player.lstTracks->SetListIndex(16000);
+    for (auto _ : state) {
+        player.imgAddOver_Click();
+        player.cmbArtist->SetListIndex(0);
+        player.lstAddToPlaylist->SetListIndex(0);
+        player.imgOkOver_Click();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_AddToPlaylist)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
 // A folder of 10,000 media files imported into an empty library, every record committed as it is
 // written. Each iteration starts from a fresh library.
 void BM_ImportFolder10k(benchmark::State& state) {
