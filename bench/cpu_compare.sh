@@ -33,3 +33,13 @@ wait
 mpv --no-video --ao=null --no-terminal "$work/song.mp3" &
 echo "mpv --no-video: $(measure $!) s of CPU in $seconds s"
 kill %1 2> /dev/null || true
+wait
+# The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
+if [ -x "$build/jukora-loop-floor" ]; then
+  xvfb-run -a -s "-screen 0 800x700x24" "$build/jukora-loop-floor" 2> /dev/null &
+  sleep 2
+  floor=$(pgrep -n -f "$build/jukora-loop-floor")
+  echo "empty Qt window with a 10 ms timer: $(measure "$floor") s of CPU in $seconds s"
+  kill "$floor"
+  wait
+fi
