@@ -166,15 +166,21 @@ void frmPlayer::lstPlayLists_Click() {
             FillArtistLists(true);
             SelectArtist(0);
         } else {
-            const int name = datPlayList.FieldIndex(QStringLiteral("Name"));
-            const int id = datPlayList.FieldIndex(QStringLiteral("playlistid"));
-            for (datPlayList.MoveFirst(); !datPlayList.Eof(); datPlayList.MoveNext())
-                if (MatchesText(datPlayList.At(name), chosen))
-                    FindTracks(static_cast<qint16>(datPlayList.At(id).toInt()));
+            for (const qint16 id : PlaylistIdsNamed(chosen))
+                FindTracks(id);
         }
     } catch (const StoreError&) {
         // the lists stay as far as they were built
     }
+}
+
+std::vector<qint16> frmPlayer::PlaylistIdsNamed(const QString& name) {
+    std::vector<qint16> ids;
+    const int field = datPlayList.FieldIndex(QStringLiteral("Name"));
+    for (int position = 0; position < datPlayList.RecordCount(); ++position)
+        if (MatchesText(datPlayList.AtPosition(position, field), name))
+            ids.push_back(static_cast<qint16>(datPlayList.AtPosition(position, 0).toInt()));
+    return ids;
 }
 
 void frmPlayer::FindTracks(qint16 ID) {

@@ -116,14 +116,8 @@ void frmPlayer::imgDeletePlayListOver_Click() {
     if (selected.isEmpty() || selected == kAllMedia)
         return;
     try {
-        const int name = datPlayList.FieldIndex(QStringLiteral("Name"));
-        int id = 0;
-        if (datPlayList.RecordCount() > 0)
-            for (datPlayList.MoveFirst(); !datPlayList.Eof(); datPlayList.MoveNext())
-                if (MatchesText(datPlayList.At(name), selected)) {
-                    id = datPlayList.At(0).toInt();
-                    break;
-                }
+        const std::vector<qint16> named = PlaylistIdsNamed(selected);
+        const int id = named.empty() ? 0 : named.front();
         if (!Confirmed(dialogs, QStringLiteral("Are you sure you want to delete this playlist?"),
                        QStringLiteral("Deleting Playlist")))
             return;
@@ -324,19 +318,16 @@ void frmPlayer::imgDeleteOver_Click() {
                     QStringLiteral("Are you sure you want to delete this song from this playlist?"),
                     kDeletingMedia))
                 return;
-            const int name = datPlayList.FieldIndex(QStringLiteral("Name"));
             const int playlistid = datTracks.FieldIndex(QStringLiteral("playlistid"));
             const int songid = datTracks.FieldIndex(QStringLiteral("songid"));
-            if (datPlayList.RecordCount() > 0 && datTracks.RecordCount() > 0)
-                for (datPlayList.MoveFirst(); !datPlayList.Eof(); datPlayList.MoveNext()) {
-                    if (!MatchesText(datPlayList.At(name), playlist))
-                        continue;
-                    const int shown = datPlayList.At(0).toInt();
-                    for (datTracks.MoveFirst(); !datTracks.Eof(); datTracks.MoveNext())
-                        if (MatchesNumber(datTracks.At(playlistid), shown) &&
-                            MatchesNumber(datTracks.At(songid), id))
-                            datTracks.Delete();
-                }
+            for (const qint16 shown : PlaylistIdsNamed(playlist)) {
+                if (datTracks.RecordCount() == 0)
+                    break;
+                for (datTracks.MoveFirst(); !datTracks.Eof(); datTracks.MoveNext())
+                    if (MatchesNumber(datTracks.At(playlistid), shown) &&
+                        MatchesNumber(datTracks.At(songid), id))
+                        datTracks.Delete();
+            }
             RemoveSelectedTrackLine();
         }
     } catch (const StoreError& e) {
@@ -364,11 +355,8 @@ void frmPlayer::lstEditPlayList_Click() {
     state.lstEditID.Clear();
     try {
         if (entry != kAllMedia) {
-            const int name = datPlayList.FieldIndex(QStringLiteral("Name"));
-            if (datPlayList.RecordCount() > 0)
-                for (datPlayList.MoveFirst(); !datPlayList.Eof(); datPlayList.MoveNext())
-                    if (MatchesText(datPlayList.At(name), entry))
-                        FindEditTracks(static_cast<qint16>(datPlayList.At(0).toInt()));
+            for (const qint16 id : PlaylistIdsNamed(entry))
+                FindEditTracks(id);
         } else {
             LoadEditTracks();
         }

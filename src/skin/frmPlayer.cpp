@@ -342,8 +342,7 @@ bool frmPlayer::eventFilter(QObject* watched, QEvent* e) {
             txtSearch_LostFocus();
         return QWidget::eventFilter(watched, e);
     }
-    if ((watched == picTrackTitle || watched == lblTrack) &&
-        e->type() == QEvent::MouseButtonPress) {
+    if (watched == picTrackTitle && e->type() == QEvent::MouseButtonPress) {
         trackscrollclick();
         return true;
     }

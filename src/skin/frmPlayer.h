@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <vector>
+
 class ComboList;
 class Dialogs;
 class FileListBox;
@@ -125,6 +127,9 @@ public:
     void lstArtist_Click();
     void lstArtist_KeyDown(int KeyCode);
     void FindTracks(qint16 ID);
+    // The ids of the playlists shown under `name` (names compared without their end blanks), in
+    // the table's order.
+    std::vector<qint16> PlaylistIdsNamed(const QString& name);
     void addplaylistsong(qint16 ID);
     // Select by program and run the click handler at once.
     void SelectPlayList(int index);
