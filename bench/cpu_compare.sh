@@ -1,45 +1,58 @@
 #!/usr/bin/env bash
 # Compares the CPU time of the running player, playing a song with its main window shown and the
-# 10 ms tick running, against the mpv player playing the same file without video, in one run.
-# Usage: bash bench/cpu_compare.sh [build folder] [seconds]   (as root on Debian; uses Xvfb)
+# 10 ms tick running, against the mpv player playing the same file without video. Both play at
+# the same time, so that both see the same machine; a virtual machine's figures for a window of
+# 20 s vary by a tenth from one window to the next. Several rounds; the medians are compared.
+# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds]   (as root on Debian; Xvfb)
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-20}
-for tool in mpv sqlite3 bc; do
-  command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "$tool"; }
+rounds=${3:-3}
+for tool in mpv sqlite3 bc xvfb-run; do
+  command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "${tool/xvfb-run/xvfb}"; }
 done
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'pkill -f "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$work/song.mp3"
 cp "$build/dbMedia.mdb" "$work/dbMedia.mdb"
 sqlite3 "$work/dbMedia.mdb" "INSERT INTO tblSong (songid, Title, artist, filepath) VALUES (1, 'Tone', 'Test', '$work/song.mp3')"
 
-# CPU seconds (user + system) a process used so far.
+# CPU seconds (user + system) a process used so far, all its threads.
 cpu() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / hz }' "/proc/$1/stat"; }
-measure() { # pid
-  sleep 3
-  local before; before=$(cpu "$1")
-  sleep "$seconds"
-  echo "$(cpu "$1") - $before" | bc
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+started() { # command line pattern: the newest process whose command line starts with it
+  local pid=""
+  for _ in $(seq 50); do pid=$(pgrep -n -f "^$1" || true); [ -n "$pid" ] && break; sleep 0.1; done
+  echo "$pid"
 }
 
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=null"
-xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$work/song.mp3" 2> /dev/null &
-sleep 2
-player=$(pgrep -n -f "$build/Jukora $work/song.mp3")
-echo "jukora (window shown, tick running): $(measure "$player") s of CPU in $seconds s"
-kill "$player"
-wait
-mpv --no-video --ao=null --no-terminal "$work/song.mp3" &
-echo "mpv --no-video: $(measure $!) s of CPU in $seconds s"
-kill %1 2> /dev/null || true
-wait
-# The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
-if [ -x "$build/jukora-loop-floor" ]; then
-  xvfb-run -a -s "-screen 0 800x700x24" "$build/jukora-loop-floor" 2> /dev/null &
-  sleep 2
-  floor=$(pgrep -n -f "$build/jukora-loop-floor")
-  echo "empty Qt window with a 10 ms timer: $(measure "$floor") s of CPU in $seconds s"
-  kill "$floor"
+: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"
+for round in $(seq "$rounds"); do
+  xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$work/song.mp3" 2> /dev/null &
+  mpv --no-video --ao=null --no-terminal "$work/song.mp3" &
+  # The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
+  floor=""
+  if [ -x "$build/jukora-loop-floor" ]; then
+    xvfb-run -a -s "-screen 0 800x700x24" "$build/jukora-loop-floor" "$work" 2> /dev/null &
+  fi
+  player=$(started "$build/Jukora $work/song.mp3")
+  music=$(started "mpv --no-video --ao=null --no-terminal $work/song.mp3")
+  [ -x "$build/jukora-loop-floor" ] && floor=$(started "$build/jukora-loop-floor $work")
+  sleep 5
+  j0=$(cpu "$player"); m0=$(cpu "$music"); f0=$([ -n "$floor" ] && cpu "$floor" || echo 0)
+  sleep "$seconds"
+  j=$(echo "$(cpu "$player") - $j0" | bc); m=$(echo "$(cpu "$music") - $m0" | bc)
+  echo "$j" >> "$work/jukora"; echo "$m" >> "$work/mpv"
+  line="round $round: jukora (window shown, tick running) $j s, mpv --no-video $m s"
+  if [ -n "$floor" ]; then
+    f=$(echo "$(cpu "$floor") - $f0" | bc); echo "$f" >> "$work/floor"
+    line="$line, empty Qt window with a 10 ms timer $f s"
+  fi
+  echo "$line (CPU in $seconds s)"
+  kill "$player" "$music" $floor 2> /dev/null || true
   wait
-fi
+done
+j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
+echo "median CPU in $seconds s: jukora $j s, mpv $m s, ratio $(echo "scale=2; $j / $m" | bc)"
+if [ -s "$work/floor" ]; then echo "median empty Qt window with a 10 ms timer: $(median < "$work/floor") s"; fi

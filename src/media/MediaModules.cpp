@@ -1,5 +1,6 @@
 #include "media/MediaModules.h"
 
+#include "core/Decimal.h"
 #include "core/Paths.h"
 #include "core/Store.h"
 #include "media/ErrorTrap.h"
@@ -14,7 +15,7 @@ constexpr int kOpenField = 255;
 constexpr int kCommandField = 128;
 
 QString N(qint64 n) {
-    return QString::number(n);
+    return DecimalText(n);
 }
 
 // Sends a query and reads its reply (the return code is not examined).
@@ -69,17 +70,21 @@ qint32 RoundToInt32(double value) {
 qint32 ReplyAsNumber(const QString& reply) {
     qsizetype i = 0;
     const qsizetype n = reply.size();
+    auto digitAt = [&](qsizetype k) { return k < n && reply[k] >= u'0' && reply[k] <= u'9'; };
     while (i < n && reply[i] == QLatin1Char(' '))
         ++i;
     const qsizetype start = i;
     if (i < n && (reply[i] == QLatin1Char('-') || reply[i] == QLatin1Char('+')))
         ++i;
     const qsizetype digitsStart = i;
-    while (i < n && reply[i].isDigit() && reply[i].unicode() < 128)
+    while (digitAt(i))
         ++i;
+    const qsizetype digitsEnd = i;
+    bool whole = true; // no fraction and no exponent
     if (i < n && reply[i] == QLatin1Char('.')) {
+        whole = false;
         ++i;
-        while (i < n && reply[i].isDigit() && reply[i].unicode() < 128)
+        while (digitAt(i))
             ++i;
     }
     if (i == digitsStart || (i == digitsStart + 1 && reply[digitsStart] == QLatin1Char('.')))
@@ -88,21 +93,19 @@ qint32 ReplyAsNumber(const QString& reply) {
         qsizetype j = i + 1;
         if (j < n && (reply[j] == QLatin1Char('-') || reply[j] == QLatin1Char('+')))
             ++j;
-        if (j < n && reply[j].isDigit() && reply[j].unicode() < 128) {
-            while (j < n && reply[j].isDigit() && reply[j].unicode() < 128)
+        if (digitAt(j)) {
+            while (digitAt(j))
                 ++j;
             i = j;
+            whole = false;
         }
     }
     // A whole number of up to nine digits, the usual reply, is read without the general parser.
-    const QStringView number = QStringView(reply).mid(start, i - start);
-    const qsizetype digits = number.size() - (digitsStart - start);
-    if (digits <= 9 && !number.contains(QLatin1Char('.')) && !number.contains(QLatin1Char('e')) &&
-        !number.contains(QLatin1Char('E'))) {
+    if (whole && digitsEnd - digitsStart <= 9) {
         qint32 value = 0;
-        for (const QChar digit : number.mid(digitsStart - start))
-            value = value * 10 + (digit.unicode() - u'0');
-        return number.startsWith(QLatin1Char('-')) ? -value : value;
+        for (qsizetype k = digitsStart; k < digitsEnd; ++k)
+            value = value * 10 + (reply[k].unicode() - u'0');
+        return reply[start] == QLatin1Char('-') ? -value : value;
     }
     return RoundToInt32(reply.mid(start, i - start).toDouble());
 }
@@ -220,10 +223,17 @@ QString FormatDuration(MediaContext& media, qint32 ms) {
     return TrapErrors(media.dialogs, "AGH 40", QString(), [&] {
         const qint32 t = RoundToInt32(ms / 1000.0);
         const qint32 h = t / 3600, r = t % 3600, m = r / 60, s = r % 60;
-        QString text = h > 0 ? N(h) + QLatin1Char(':') : QString();
-        text += m >= 1 ? N(m) : QStringLiteral("0");
+        QString text;
+        text.reserve(16);
+        if (h > 0) {
+            AppendDecimal(text, h);
+            text += QLatin1Char(':');
+        }
+        AppendDecimal(text, m >= 1 ? m : 0);
         text += QLatin1Char(':');
-        text += s >= 10 ? N(s) : s >= 1 ? QStringLiteral("0") + N(s) : QStringLiteral("00");
+        if (s < 10)
+            text += QLatin1Char('0');
+        AppendDecimal(text, s >= 1 ? s : 0);
         return text;
     });
 }

@@ -1,5 +1,7 @@
 #include "media/MpvMciService.h"
 
+#include "core/Decimal.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <string_view>
 
 struct MpvMciService::Player {
     mpv_handle* handle = nullptr;
@@ -186,11 +189,9 @@ struct MpvMciService::Player {
     }
 };
 
+// What a command's handler reads and writes.
 struct MpvMciService::Request {
-    QString verb;
-    QStringList words; // after the verb; quoted words without their quotes
-    QString aliasKey;  // the first word in lower case: the alias of most commands
-    QStringList afterAlias;
+    const QStringList& words; // after the verb (open, close) or after the alias (the others)
     QString reply;
 };
 
@@ -223,8 +224,18 @@ QStringList Tokenize(const QString& text) {
     return words;
 }
 
-bool Is(const QString& word, const char* keyword) {
-    return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+// Command words are ASCII: compared letter by letter, capitals as small letters.
+bool Is(QStringView word, std::string_view keyword) {
+    if (word.size() != static_cast<qsizetype>(keyword.size()))
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char16_t c = word[i].unicode();
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + (u'a' - u'A'));
+        if (c != static_cast<unsigned char>(keyword[static_cast<size_t>(i)]))
+            return false;
+    }
+    return true;
 }
 
 bool ToNumber(const QString& text, double* value) {
@@ -278,17 +289,15 @@ MpvMciService::Player* MpvMciService::Find(const QString& alias) {
 }
 
 quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
-    // The playback tick sends the same few commands a hundred times a second: each is split into
-    // words once and kept (a handful of texts; the set is emptied when it grows large).
     auto known = parsed_.constFind(command);
     if (known == parsed_.cend()) {
         QStringList words = Tokenize(command);
         if (words.isEmpty())
             return UnknownCommand;
         if (parsed_.size() >= kParsedCommands)
-            parsed_.clear();
+            parsed_.clear(); // a handful of texts are sent again and again; others are not kept
         ParsedCommand parsed;
-        parsed.verb = words.takeFirst().toLower();
+        parsed.verb = VerbOf(words.takeFirst());
         if (!words.isEmpty()) {
             parsed.aliasKey = words.first().toLower();
             parsed.afterAlias = words.mid(1);
@@ -296,14 +305,10 @@ quint32 MpvMciService::SendString(const QString& command, QString* reply, int re
         parsed.words = std::move(words);
         known = parsed_.insert(command, std::move(parsed));
     }
-    Request request;
-    request.verb = known->verb;
-    request.words = known->words;
-    request.aliasKey = known->aliasKey;
-    request.afterAlias = known->afterAlias;
-    const quint32 code = Dispatch(request);
+    QString text;
+    const quint32 code = Dispatch(*known, text);
     if (reply)
-        *reply = replyLength > 0 ? request.reply.left(replyLength - 1) : QString();
+        *reply = replyLength > 0 ? text.left(replyLength - 1) : QString();
     return code;
 }
 
@@ -510,9 +515,9 @@ quint32 StatusQuery(Player& p, Request& r) {
     if (w.size() != 1)
         return Code::BadParameter;
     if (Is(w[0], "position"))
-        r.reply = QString::number(std::llround(p.PositionSeconds() * p.Scale()));
+        r.reply = DecimalText(std::llround(p.PositionSeconds() * p.Scale()));
     else if (Is(w[0], "length"))
-        r.reply = QString::number(std::llround(p.LengthSeconds() * p.Scale()));
+        r.reply = DecimalText(std::llround(p.LengthSeconds() * p.Scale()));
     else if (Is(w[0], "mode"))
         r.reply = p.stopped       ? QStringLiteral("stopped")
                   : p.seen.paused ? QStringLiteral("paused")
@@ -552,23 +557,33 @@ const AliasCommand kAliasCommands[] = {
 
 } // namespace
 
-quint32 MpvMciService::Dispatch(Request& r) {
-    if (r.verb == QLatin1String("open"))
-        return Open(r);
-    if (r.verb == QLatin1String("close"))
-        return Close(r);
-    for (const AliasCommand& command : kAliasCommands) {
-        if (r.verb != QLatin1String(command.verb))
-            continue;
-        if (r.words.isEmpty())
-            return BadParameter;
-        const auto found = players_.constFind(r.aliasKey);
-        if (found == players_.cend())
-            return NotOpen;
-        Player* player = found->get();
-        r.words = r.afterAlias;
-        player->Drain();
-        return command.run(*player, r);
+int MpvMciService::VerbOf(const QString& word) {
+    if (Is(word, "open"))
+        return kOpenVerb;
+    if (Is(word, "close"))
+        return kCloseVerb;
+    for (int i = 0; i < static_cast<int>(std::size(kAliasCommands)); ++i)
+        if (Is(word, kAliasCommands[i].verb))
+            return i;
+    return kUnknownVerb;
+}
+
+quint32 MpvMciService::Dispatch(const ParsedCommand& command, QString& reply) {
+    if (command.verb == kOpenVerb || command.verb == kCloseVerb) {
+        Request r{command.words, {}};
+        return command.verb == kOpenVerb ? Open(r) : Close(r);
     }
-    return UnknownCommand;
+    if (command.verb < 0)
+        return UnknownCommand;
+    if (command.words.isEmpty())
+        return BadParameter;
+    const auto found = players_.constFind(command.aliasKey);
+    if (found == players_.cend())
+        return NotOpen;
+    Player* player = found->get();
+    player->Drain();
+    Request r{command.afterAlias, {}};
+    const quint32 code = kAliasCommands[command.verb].run(*player, r);
+    reply = std::move(r.reply);
+    return code;
 }

@@ -57,19 +57,24 @@ public:
     struct Request;
 
 private:
-    quint32 Dispatch(Request& request);
+    // What a command's first word names: an index into the commands on an open alias, or one of:
+    static constexpr int kUnknownVerb = -1, kOpenVerb = -2, kCloseVerb = -3;
+    static int VerbOf(const QString& word);
+    // A command split into words, kept by its text: the playback tick sends the same few
+    // commands a hundred times a second.
+    struct ParsedCommand {
+        int verb = kUnknownVerb;
+        QStringList words; // after the verb; quoted words without their quotes
+        QString aliasKey;  // the first word in lower case: the alias of most commands
+        QStringList afterAlias;
+    };
+    static constexpr qsizetype kParsedCommands = 256;
+    quint32 Dispatch(const ParsedCommand& command, QString& reply);
     quint32 Open(Request& request);
     quint32 Close(Request& request);
     Player* Find(const QString& alias);
 
     QHash<QString, std::shared_ptr<Player>> players_;
-    struct ParsedCommand {
-        QString verb; // in lower case
-        QStringList words;
-        QString aliasKey; // the first word in lower case
-        QStringList afterAlias;
-    };
-    static constexpr qsizetype kParsedCommands = 256;
     QHash<QString, ParsedCommand> parsed_;
     QString extraOptions_;
 };

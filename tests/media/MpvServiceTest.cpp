@@ -187,6 +187,10 @@ TEST_F(Service, CommandWordsInAnyCaseAndCloseAll) {
               0u);
     EXPECT_EQ(Send(QStringLiteral("Set SONG Time Format MS")), 0u);
     EXPECT_NEAR(Ask(QStringLiteral("Status song LENGTH")), 3000, 30);
+    // Whole words only, and only the ASCII capitals stand for the small letters.
+    EXPECT_EQ(Send(QStringLiteral("status song lengths")), MpvMciService::BadParameter);
+    EXPECT_EQ(Send(QStringLiteral("statu song length")), MpvMciService::UnknownCommand);
+    EXPECT_EQ(Send(QStringLiteral("\u017Fet song time format ms")), MpvMciService::UnknownCommand);
     ASSERT_EQ(Send(QStringLiteral("open ") + Media("clip.mpg") +
                    QStringLiteral(" type MPEGVideo Alias movie0 parent 0 Style 1073741824")),
               0u);
