@@ -192,7 +192,7 @@ struct MpvMciService::Player {
 // What a command's handler reads and writes.
 struct MpvMciService::Request {
     const QStringList& words; // after the verb (open, close) or after the alias (the others)
-    QString reply;
+    QString& reply;           // empty when the handler starts
 };
 
 namespace {
@@ -288,12 +288,16 @@ MpvMciService::Player* MpvMciService::Find(const QString& alias) {
     return it == players_.end() ? nullptr : it->get();
 }
 
-quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
+MpvMciService::RecentCommand* MpvMciService::Recent(const QString& command) {
+    for (RecentCommand& recent : recent_)
+        if (recent.parsed && recent.text.constData() == command.constData() &&
+            recent.text.size() == command.size())
+            return &recent;
     auto known = parsed_.constFind(command);
     if (known == parsed_.cend()) {
         QStringList words = Tokenize(command);
         if (words.isEmpty())
-            return UnknownCommand;
+            return nullptr;
         if (parsed_.size() >= kParsedCommands)
             parsed_.clear(); // a handful of texts are sent again and again; others are not kept
         ParsedCommand parsed;
@@ -303,12 +307,25 @@ quint32 MpvMciService::SendString(const QString& command, QString* reply, int re
             parsed.afterAlias = words.mid(1);
         }
         parsed.words = std::move(words);
+        // Adding may move the kept commands: the recent ones point at them.
+        for (RecentCommand& recent : recent_)
+            recent = RecentCommand();
         known = parsed_.insert(command, std::move(parsed));
     }
-    QString text;
-    const quint32 code = Dispatch(*known, text);
+    RecentCommand& slot = recent_[nextRecent_];
+    nextRecent_ = (nextRecent_ + 1) % kRecentCommands;
+    slot = RecentCommand{command, &*known, nullptr, 0};
+    return &slot;
+}
+
+quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
+    RecentCommand* recent = Recent(command);
+    if (!recent)
+        return UnknownCommand;
+    reply_.resize(0);
+    const quint32 code = Dispatch(*recent);
     if (reply)
-        *reply = replyLength > 0 ? text.left(replyLength - 1) : QString();
+        *reply = replyLength > 0 ? reply_.left(replyLength - 1) : QString();
     return code;
 }
 
@@ -515,9 +532,9 @@ quint32 StatusQuery(Player& p, Request& r) {
     if (w.size() != 1)
         return Code::BadParameter;
     if (Is(w[0], "position"))
-        r.reply = DecimalText(std::llround(p.PositionSeconds() * p.Scale()));
+        AppendDecimal(r.reply, std::llround(p.PositionSeconds() * p.Scale()));
     else if (Is(w[0], "length"))
-        r.reply = DecimalText(std::llround(p.LengthSeconds() * p.Scale()));
+        AppendDecimal(r.reply, std::llround(p.LengthSeconds() * p.Scale()));
     else if (Is(w[0], "mode"))
         r.reply = p.stopped       ? QStringLiteral("stopped")
                   : p.seen.paused ? QStringLiteral("paused")
@@ -568,22 +585,26 @@ int MpvMciService::VerbOf(const QString& word) {
     return kUnknownVerb;
 }
 
-quint32 MpvMciService::Dispatch(const ParsedCommand& command, QString& reply) {
+quint32 MpvMciService::Dispatch(RecentCommand& recent) {
+    const ParsedCommand& command = *recent.parsed;
     if (command.verb == kOpenVerb || command.verb == kCloseVerb) {
-        Request r{command.words, {}};
-        return command.verb == kOpenVerb ? Open(r) : Close(r);
+        Request r{command.words, reply_};
+        const quint32 code = command.verb == kOpenVerb ? Open(r) : Close(r);
+        ++playersChanged_;
+        return code;
     }
     if (command.verb < 0)
         return UnknownCommand;
     if (command.words.isEmpty())
         return BadParameter;
-    const auto found = players_.constFind(command.aliasKey);
-    if (found == players_.cend())
+    if (!recent.player || recent.playersSeen != playersChanged_) {
+        const auto found = players_.constFind(command.aliasKey);
+        recent.player = found == players_.cend() ? nullptr : found->get();
+        recent.playersSeen = playersChanged_;
+    }
+    if (!recent.player)
         return NotOpen;
-    Player* player = found->get();
-    player->Drain();
-    Request r{command.afterAlias, {}};
-    const quint32 code = kAliasCommands[command.verb].run(*player, r);
-    reply = std::move(r.reply);
-    return code;
+    recent.player->Drain();
+    Request r{command.afterAlias, reply_};
+    return kAliasCommands[command.verb].run(*recent.player, r);
 }

@@ -69,12 +69,29 @@ private:
         QStringList afterAlias;
     };
     static constexpr qsizetype kParsedCommands = 256;
-    quint32 Dispatch(const ParsedCommand& command, QString& reply);
+    // The last commands sent, found by the address of their text: the tick's commands are
+    // literals, so a repeated command is known without hashing or comparing its text, and its
+    // alias without a look-up while no alias opened or closed since. The text is held, so its
+    // address cannot be taken by another text while it is here.
+    struct RecentCommand {
+        QString text;
+        const ParsedCommand* parsed = nullptr;
+        Player* player = nullptr;
+        quint64 playersSeen = 0; // playersChanged_ when `player` was found
+    };
+    static constexpr int kRecentCommands = 8;
+    RecentCommand* Recent(const QString& command);
+    quint32 Dispatch(RecentCommand& command);
     quint32 Open(Request& request);
     quint32 Close(Request& request);
     Player* Find(const QString& alias);
 
     QHash<QString, std::shared_ptr<Player>> players_;
+    quint64 playersChanged_ = 0; // counts the opens and closes
     QHash<QString, ParsedCommand> parsed_;
+    RecentCommand recent_[kRecentCommands];
+    int nextRecent_ = 0;
+    // The reply of the command under way, kept between commands so that its memory is reused.
+    QString reply_;
     QString extraOptions_;
 };
