@@ -3,16 +3,27 @@
 # 10 ms tick running, against the mpv player playing the same file without video. Both play at
 # the same time, so that both see the same machine; a virtual machine's figures for a window of
 # 20 s vary by a tenth from one window to the next. Several rounds; the medians are compared.
-# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds]   (as root on Debian; Xvfb)
+# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output]
+#   audio output: null (mpv's null output, the default) or pulse (a PulseAudio server of its own
+#   with a null sink, started here: the path the sound takes on a desktop). As root on Debian.
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-20}
 rounds=${3:-3}
+ao=${4:-null}
 for tool in mpv sqlite3 bc xvfb-run; do
   command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "${tool/xvfb-run/xvfb}"; }
 done
 work=$(mktemp -d)
-trap 'pkill -f "$work" 2> /dev/null || true; rm -rf "$work"' EXIT
+trap 'pkill -f "$work" 2> /dev/null || true; [ "$ao" = pulse ] && pulseaudio --kill 2> /dev/null; rm -rf "$work"' EXIT
+if [ "$ao" = pulse ]; then
+  command -v pulseaudio > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends pulseaudio; }
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  pulseaudio -D --exit-idle-time=-1 -n --load="module-null-sink sink_name=null" \
+    --load=module-native-protocol-unix 2> /dev/null
+  for _ in $(seq 50); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+fi
 ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$work/song.mp3"
 cp "$build/dbMedia.mdb" "$work/dbMedia.mdb"
 sqlite3 "$work/dbMedia.mdb" "INSERT INTO tblSong (songid, Title, artist, filepath) VALUES (1, 'Tone', 'Test', '$work/song.mp3')"
@@ -26,25 +37,26 @@ started() { # command line pattern: the newest process whose command line starts
   echo "$pid"
 }
 
-export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=null"
-: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"
+export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=$ao"
+: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"
 for round in $(seq "$rounds"); do
   xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$work/song.mp3" 2> /dev/null &
-  mpv --no-video --ao=null --no-terminal "$work/song.mp3" &
+  mpv --no-video --ao="$ao" --no-terminal "$work/song.mp3" &
   # The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
   floor=""
   if [ -x "$build/jukora-loop-floor" ]; then
     xvfb-run -a -s "-screen 0 800x700x24" "$build/jukora-loop-floor" "$work" 2> /dev/null &
   fi
   player=$(started "$build/Jukora $work/song.mp3")
-  music=$(started "mpv --no-video --ao=null --no-terminal $work/song.mp3")
+  music=$(started "mpv --no-video --ao=$ao --no-terminal $work/song.mp3")
   [ -x "$build/jukora-loop-floor" ] && floor=$(started "$build/jukora-loop-floor $work")
   sleep 5
   j0=$(cpu "$player"); m0=$(cpu "$music"); f0=$([ -n "$floor" ] && cpu "$floor" || echo 0)
   sleep "$seconds"
   j=$(echo "$(cpu "$player") - $j0" | bc); m=$(echo "$(cpu "$music") - $m0" | bc)
   echo "$j" >> "$work/jukora"; echo "$m" >> "$work/mpv"
-  line="round $round: jukora (window shown, tick running) $j s, mpv --no-video $m s"
+  echo "scale=2; $j / $m" | bc >> "$work/ratio"
+  line="round $round: jukora (window shown, tick running) $j s, mpv --no-video $m s, ratio $(tail -1 "$work/ratio")"
   if [ -n "$floor" ]; then
     f=$(echo "$(cpu "$floor") - $f0" | bc); echo "$f" >> "$work/floor"
     line="$line, empty Qt window with a 10 ms timer $f s"
@@ -54,5 +66,5 @@ for round in $(seq "$rounds"); do
   wait
 done
 j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
-echo "median CPU in $seconds s: jukora $j s, mpv $m s, ratio $(echo "scale=2; $j / $m" | bc)"
+echo "audio output $ao; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
 if [ -s "$work/floor" ]; then echo "median empty Qt window with a 10 ms timer: $(median < "$work/floor") s"; fi

@@ -368,9 +368,14 @@ quint32 MpvMciService::Open(Request& r) {
     if (!player->handle)
         return EngineFailed;
     mpv_handle* h = player->handle;
+    // Each song opens a player of its own: none of the built-in scripts (web streams, on-screen
+    // statistics and console, conditional profiles) can be used here, and each would be one
+    // more thread and scripting engine started with every song. Sound servers list it by name.
     for (const char* option :
          {"terminal=no", "idle=yes", "pause=yes", "keep-open=yes", "audio-fallback-to-null=yes",
-          "input-default-bindings=no", "input-vo-keyboard=no", "osc=no", "force-window=no"}) {
+          "input-default-bindings=no", "input-vo-keyboard=no", "osc=no", "force-window=no",
+          "audio-client-name=Jukora", "ytdl=no", "load-stats-overlay=no", "load-osd-console=no",
+          "load-auto-profiles=no"}) {
         const QByteArray pair(option);
         const qsizetype eq = pair.indexOf('=');
         mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());

@@ -11,10 +11,10 @@ TitleLabel::TitleLabel(QWidget* strip) : QLabel(strip) {
     hide(); // the strip draws it
 }
 
-const QPixmap& TitleLabel::Picture() {
-    const qreal ratio = devicePixelRatioF();
+const QPixmap& TitleLabel::Picture(qreal ratio) {
     const QSize pixels = size() * ratio;
-    if (picture_.size() != pixels || pictureText_ != text()) {
+    if (picture_.size() != pixels || picture_.devicePixelRatio() != ratio ||
+        pictureText_ != text()) {
         picture_ = QPixmap(pixels);
         picture_.setDevicePixelRatio(ratio);
         // Opaque, in the strip's colour: copying it needs no blending.
@@ -86,13 +86,14 @@ void TitleStrip::Redraw() {
 }
 
 void TitleStrip::DrawOnServer() {
+    // The server path is only taken at one device pixel per pixel (see paintEvent).
     const bool titled = title_ && !title_->text().isEmpty();
-    server_->Draw(titled ? title_->Picture() : QPixmap(), titled ? title_->pos() : QPoint(), size(),
+    server_->Draw(titled ? title_->Picture(1.0) : QPixmap(), titled ? title_->pos() : QPoint(), size(),
                   palette().color(backgroundRole()));
 }
 
 void TitleStrip::PaintWithQt(QPaintEvent* event) {
     QLabel::paintEvent(event);
     if (title_ && !title_->text().isEmpty())
-        QPainter(this).drawPixmap(title_->pos(), title_->Picture());
+        QPainter(this).drawPixmap(title_->pos(), title_->Picture(devicePixelRatioF()));
 }

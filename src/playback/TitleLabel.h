@@ -12,9 +12,9 @@ class TitleLabel : public QLabel {
     Q_OBJECT
 public:
     explicit TitleLabel(QWidget* strip);
-    // The title drawn on the strip's background; made again when the text, size, font or
-    // colours changed since.
-    const QPixmap& Picture();
+    // The title drawn on the strip's background for a screen of `ratio` device pixels per pixel;
+    // made again when the text, size, font, colours or ratio changed since.
+    const QPixmap& Picture(qreal ratio);
 
 protected:
     void changeEvent(QEvent* event) override;
