@@ -88,8 +88,8 @@ void TitleStrip::Redraw() {
 void TitleStrip::DrawOnServer() {
     // The server path is only taken at one device pixel per pixel (see paintEvent).
     const bool titled = title_ && !title_->text().isEmpty();
-    server_->Draw(titled ? title_->Picture(1.0) : QPixmap(), titled ? title_->pos() : QPoint(), size(),
-                  palette().color(backgroundRole()));
+    server_->Draw(titled ? title_->Picture(1.0) : QPixmap(), titled ? title_->pos() : QPoint(),
+                  size(), palette().color(backgroundRole()));
 }
 
 void TitleStrip::PaintWithQt(QPaintEvent* event) {
