@@ -202,43 +202,72 @@ BENCHMARK(BM_ImportFolder10k)
     ->Repetitions(3)
     ->ReportAggregatesOnly();
 
-// One position query to the real media service while a song plays: the playback tick sends
-// about nine such commands every 10 ms.
-void BM_StatusPositionCommand(benchmark::State& state) {
-    ProgramFolderFixture folder(false);
+// Ten seconds of silence (8 kHz mono 8-bit WAV) in the folder, for the media service to play.
+QString SilentSong(const ProgramFolderFixture& folder) {
     const QString song = folder.File(QStringLiteral("tone.wav"));
-    {
-        QFile file(song);
-        file.open(QIODevice::WriteOnly);
-        // Ten seconds of silence, 8 kHz mono 8-bit.
-        const quint32 samples = 80000;
-        QByteArray header("RIFF", 4);
-        auto put32 = [&](quint32 v) { header.append(reinterpret_cast<const char*>(&v), 4); };
-        auto put16 = [&](quint16 v) { header.append(reinterpret_cast<const char*>(&v), 2); };
-        put32(36 + samples);
-        header.append("WAVEfmt ", 8);
-        put32(16);
-        put16(1);
-        put16(1);
-        put32(8000);
-        put32(8000);
-        put16(1);
-        put16(8);
-        header.append("data", 4);
-        put32(samples);
-        file.write(header);
-        file.write(QByteArray(samples, '\x80'));
+    QFile file(song);
+    file.open(QIODevice::WriteOnly);
+    const quint32 samples = 80000;
+    QByteArray header("RIFF", 4);
+    auto put32 = [&](quint32 v) { header.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&](quint16 v) { header.append(reinterpret_cast<const char*>(&v), 2); };
+    put32(36 + samples);
+    header.append("WAVEfmt ", 8);
+    put32(16);
+    put16(1);
+    put16(1);
+    put32(8000);
+    put32(8000);
+    put16(1);
+    put16(8);
+    header.append("data", 4);
+    put32(samples);
+    file.write(header);
+    file.write(QByteArray(samples, '\x80'));
+    return song;
+}
+
+// The real media service with the song open and playing on the audio channel.
+class PlayingSong {
+public:
+    PlayingSong() {
+        qputenv("JUKORA_MPV_OPTIONS", "ao=null vo=null");
+        service.SendString(QStringLiteral("open \"") + SilentSong(folder) +
+                           QStringLiteral("\" alias song"));
+        service.SendString(QStringLiteral("play song"));
     }
-    qputenv("JUKORA_MPV_OPTIONS", "ao=null vo=null");
+    ~PlayingSong() { service.SendString(QStringLiteral("close all")); }
+    PlayingSong(const PlayingSong&) = delete;
+    PlayingSong& operator=(const PlayingSong&) = delete;
+    ProgramFolderFixture folder{false};
     MpvMciService service;
-    service.SendString(QStringLiteral("open \"") + song + QStringLiteral("\" alias song"));
-    service.SendString(QStringLiteral("play song"));
+};
+
+// One position query to the real media service while a song plays.
+void BM_StatusPositionCommand(benchmark::State& state) {
+    PlayingSong playing;
     QString reply;
     for (auto _ : state)
-        service.SendString(QStringLiteral("status song position"), &reply, 128);
-    service.SendString(QStringLiteral("close all"));
+        playing.service.SendString(QStringLiteral("status song position"), &reply, 128);
 }
 BENCHMARK(BM_StatusPositionCommand)->Unit(benchmark::kMicrosecond);
+
+// The commands of one playback tick on a playing song, through the media modules as the tick
+// sends them: the end-of-song test, then the thumb's position and the running time.
+void BM_TickCommands(benchmark::State& state) {
+    PlayingSong playing;
+    ScriptedDialogs dialogs;
+    MediaContext media{playing.service, dialogs, QString()};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MP3::SongFinished(media));
+        benchmark::DoNotOptimize(MP3::SongPositionSecs(media));
+        benchmark::DoNotOptimize(MP3::SongPositionText(media));
+        benchmark::DoNotOptimize(video::SongLengthText(media));
+    }
+    if (!dialogs.shown.empty())
+        state.SkipWithError("the media modules reported an error");
+}
+BENCHMARK(BM_TickCommands)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

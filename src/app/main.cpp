@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
 
     QtDialogs dialogs;
     MpvMciService media;
-    frmPlayer player(
-        PlayerServices{dialogs, media, ProgramFolder(), CommandLineText(app.arguments())});
+    frmPlayer player(PlayerServices{dialogs, media, ProgramFolder(),
+                                    CommandLineText(app.arguments()), app.arguments().mid(1)});
     QObject::connect(&player, &frmPlayer::Unloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     player.Form_Load();

@@ -12,6 +12,18 @@ void LoadLastIdentity(RecordSource& source, QString& counter) {
     }
 }
 
+void CatchUpWithLibrary(RecordSource& source, QString& counter, const QString& startText) {
+    try {
+        const qint64 stored = source.StoredMaxIdentity();
+        const qint64 held =
+            counter.isEmpty() || counter == startText ? 0 : counter.trimmed().toLongLong();
+        if (stored > held)
+            counter = QString::number(stored);
+    } catch (const StoreError&) {
+        // the append itself will meet and report what keeps the file from being read
+    }
+}
+
 int NextIdentity(QString& counter, const QString& startText, const TableSchema& table,
                  Dialogs& dialogs) {
     if (counter.isEmpty() || counter == startText)
@@ -34,6 +46,7 @@ int NextIdentity(QString& counter, const QString& startText, const TableSchema& 
 int BeginAppend(RecordSource& source, QString& counter, const QString& startText,
                 Dialogs& dialogs) {
     LoadLastIdentity(source, counter);
+    CatchUpWithLibrary(source, counter, startText);
     source.AddNew();
     const QString before = counter;
     try {

@@ -69,3 +69,41 @@ QString WithoutSurroundingQuotes(const QString& text) {
         return text.mid(1, text.size() - 2);
     return text;
 }
+
+namespace {
+// One handed-in path made absolute and, when it holds "~", put in its long form (empty text when
+// a component of that form does not exist).
+QString ResolveHandedIn(const QString& text, const QString& workingFolder) {
+    QString path = WithoutSurroundingQuotes(text);
+    if (path.isEmpty())
+        return {};
+    if (QDir::isRelativePath(path))
+        path = QDir(workingFolder).absoluteFilePath(path);
+    path = QDir::cleanPath(path);
+    return path.contains(QLatin1Char('~')) ? LongPathName(path) : path;
+}
+} // namespace
+
+HandedInFiles FilesOnCommandLine(const QString& commandLine, const QStringList& arguments,
+                                 const QString& workingFolder) {
+    HandedInFiles result;
+    if (commandLine.trimmed().isEmpty())
+        return result;
+    const QString whole = ResolveHandedIn(commandLine, workingFolder);
+    if (FileExists(whole)) {
+        result.files << whole;
+        return result;
+    }
+    if (arguments.size() < 2) {
+        result.refused << WithoutSurroundingQuotes(commandLine);
+        return result;
+    }
+    for (const QString& argument : arguments) {
+        const QString path = ResolveHandedIn(argument, workingFolder);
+        if (FileExists(path))
+            result.files << path;
+        else
+            result.refused << WithoutSurroundingQuotes(argument);
+    }
+    return result;
+}

@@ -27,3 +27,15 @@ QString CommandLineText(const QStringList& arguments);
 
 // The command line without surrounding double quotes, when it has them.
 QString WithoutSurroundingQuotes(const QString& text);
+
+// The files a command line hands in. The whole argument text, without surrounding quotes, is one
+// path (in its long form when it holds "~"). When that names no file but there are several
+// arguments (a file manager opening several files), each argument is a path of its own. Relative
+// paths are taken against `workingFolder`. `files` holds the existing files as absolute paths, in
+// order; `refused` what names no file (missing, a folder, an unresolved "~" form), as given.
+struct HandedInFiles {
+    QStringList files;
+    QStringList refused;
+};
+HandedInFiles FilesOnCommandLine(const QString& commandLine, const QStringList& arguments,
+                                 const QString& workingFolder);

@@ -317,6 +317,17 @@ RecordSource::StoredRow RecordSource::ReadOne(qint64 rowid) {
     return row;
 }
 
+qint64 RecordSource::StoredMaxIdentity() {
+    RequireOpen();
+    Statement st;
+    st.stmt = Prepare("SELECT max(\"" + QByteArray(schema_->fields[0].name) + "\") FROM \"" +
+                      schema_->name + '"');
+    if (sqlite3_step(st.stmt) != SQLITE_ROW)
+        Fail(StoreError::Kind::Unusable,
+             QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
+    return sqlite3_column_int64(st.stmt, 0);
+}
+
 void RecordSource::Refresh() {
     RequireOpen();
     ReadAll();

@@ -129,6 +129,10 @@ public:
         return *static_cast<const QString*>(AtPosition(position, fieldIndex).constData());
     }
 
+    // The largest identity the file's table holds at this moment (0 for an empty table), read
+    // from the file, not from the set: another program may have appended since the set was read.
+    qint64 StoredMaxIdentity();
+
     void AddNew();
     void Edit();
     void SetField(const QString& name, const QVariant& value);

@@ -10,6 +10,10 @@
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
 
+#include <QFileInfo>
+
+#include <utility>
+
 namespace {
 // How long a second copy waits for the running copy to take a pending hand-off.
 constexpr int kHandOffWaitMs = 5000;
@@ -114,15 +118,18 @@ void frmPlayer::Form_Activate() {
     }
 }
 
+// The files handed in, for messages: what is still to be handled and what was refused.
 QString frmPlayer::HandedInPath() {
-    // The argument text without the quotes a file manager or shell may put around it.
-    const QString path = WithoutSurroundingQuotes(commandLine_);
-    if (path.contains(QLatin1Char('~')))
-        return MP3::LongPathName(media, path);
-    return path;
+    return (handedIn_.files + handedIn_.refused).join(QStringLiteral("\r\n"));
 }
 
 void frmPlayer::Timer1_Timer() {
+    // Past the reload tick nothing counts any more: a timer left running by a failed reload
+    // must not wrap the counter round to the reload tick an hour later.
+    if (state.LoadTicks > 3) {
+        Timer1.stop();
+        return;
+    }
     ++state.LoadTicks;
     if (state.LoadTicks != 3)
         return;
@@ -134,18 +141,64 @@ void frmPlayer::Timer1_Timer() {
         LoadPlayLists();
         SelectPlayList(0);
         state.LoadTicks = 0;
-        if (!commandLine_.isEmpty()) {
-            CheckAlreadyMedia(HandedInPath());
-            if (unloaded_)
-                return;
-            state.StartedFromCommand = true;
-        }
-        tmrPlay.start();
     } catch (const StoreError& e) {
         ReloadFailed(&e);
+        return;
     } catch (const std::exception&) {
         ReloadFailed(nullptr);
+        return;
     }
+    // The lists are loaded: the playback tick runs from here on, whatever becomes of the files
+    // handed in.
+    if (!commandLine_.isEmpty()) {
+        HandleCommandLine();
+        if (unloaded_)
+            return;
+        state.StartedFromCommand = !handedIn_.files.isEmpty();
+    }
+    tmrPlay.start();
+}
+
+// Each file of the command line goes through CheckAlreadyMedia, in order; what names no file is
+// reported once. A second copy ends once it has handed everything over.
+void frmPlayer::HandleCommandLine() {
+    ReportRefusedHandedIn();
+    const QStringList files = handedIn_.files;
+    for (const QString& file : files) {
+        try {
+            CheckAlreadyMedia(file);
+        } catch (const StoreError& e) {
+            // "Library full" has been said by the id rule; anything else is said here.
+            DropHandedIn(file, e.kind() == StoreError::Kind::IdentityRange ? QString()
+                                                                           : e.message());
+        }
+        if (unloaded_)
+            return;
+    }
+    if (AnotherCopyRunning())
+        Form_Unload();
+}
+
+void frmPlayer::ReportRefusedHandedIn() {
+    for (const QString& path : std::exchange(handedIn_.refused, {})) {
+        const QString why = QFileInfo(path).isDir()
+                                ? QStringLiteral("it is a folder, not a file")
+                                : QStringLiteral("there is no file of that name");
+        dialogs.MsgBox(QStringLiteral("Jukora cannot open \"%1\": %2.\r\nNothing was added to the "
+                                      "library.")
+                           .arg(path, why),
+                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+    }
+}
+
+// A handed-in file that cannot be added is said once (unless `why` is empty: already said) and
+// not handled again at later reloads.
+void frmPlayer::DropHandedIn(const QString& path, const QString& why) {
+    handedIn_.files.removeAll(path);
+    if (!why.isEmpty())
+        dialogs.MsgBox(QStringLiteral("Jukora could not add this file to the library:\r\n%1\r\n\r\n%2")
+                           .arg(path, why),
+                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
 }
 
 void frmPlayer::ReloadFailed(const StoreError* storeError) {
@@ -154,22 +207,17 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
     state.FirstLoad = false;
     const bool emptyLibrary = storeError && storeError->kind() == StoreError::Kind::NoCurrentRecord;
     if (!emptyLibrary) {
-        // A damaged or vanished file is not an empty library: say what is wrong.
-        ShowUnusableLibrary(storeError ? storeError->message()
-                                       : QStringLiteral("the library could not be read"));
+        // A damaged or vanished file is not an empty library: say what is wrong. Other failures
+        // (a full library, say) have been reported where they happened.
+        if (storeError && (storeError->kind() == StoreError::Kind::Unusable ||
+                           storeError->kind() == StoreError::Kind::NotOpen))
+            ShowUnusableLibrary(storeError->message());
         return;
     }
     if (!commandLine_.isEmpty()) {
         if (AnotherCopyRunning() && !PendingHandOffTaken())
             return;
-        try {
-            CheckAlreadyMedia(HandedInPath());
-        } catch (const std::exception& e) {
-            dialogs.MsgBox(QStringLiteral("Jukora could not add this file to the library:\r\n%1"
-                                          "\r\n%2")
-                               .arg(HandedInPath(), QString::fromUtf8(e.what())),
-                           MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
-        }
+        HandleCommandLine();
         return;
     }
     if (dialogs.MsgBox(
@@ -195,13 +243,7 @@ void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
     }
     if (found != 0) {
         if (AnotherCopyRunning()) {
-            QString error;
-            if (!HandOffSong(CueFilePath(), found, kHandOffWaitMs, &error))
-                dialogs.MsgBox(QStringLiteral("Jukora could not hand this file over to the "
-                                              "running copy (%1):\r\n%2")
-                                   .arg(error, FileName),
-                               MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
-            Form_Unload();
+            HandOver(found, FileName); // the caller ends this copy once all is handed over
         } else if (state.songplaying) {
             CueASong(found);
         } else {
@@ -218,7 +260,24 @@ void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
     const qsizetype dot = state.lblTitle.indexOf(QLatin1Char('.'));
     if (dot >= 0)
         state.lblTitle = state.lblTitle.left(dot);
-    add()->addfile(FileName, state.lblArtist, state.lblTitle);
+    const int added = add()->addfile(FileName, state.lblArtist, state.lblTitle);
+    if (added == 0) {
+        DropHandedIn(FileName, QStringLiteral("Its title is longer than 80 characters or its path "
+                                              "longer than 255."));
+        return;
+    }
+    // A second copy hands the new song over like any library song: one player per library.
+    if (AnotherCopyRunning())
+        HandOver(static_cast<qint16>(added), FileName);
+}
+
+void frmPlayer::HandOver(qint16 songId, const QString& FileName) {
+    QString error;
+    if (!HandOffSong(CueFilePath(), songId, kHandOffWaitMs, &error))
+        dialogs.MsgBox(QStringLiteral("Jukora could not hand this file over to the running copy "
+                                      "(%1):\r\n%2")
+                           .arg(error, FileName),
+                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
 }
 
 void frmPlayer::File1_DblClick() {

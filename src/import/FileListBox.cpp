@@ -31,7 +31,9 @@ void FileListBox::Fill() {
     }
     QDir folder(path_);
     folder.setNameFilters(filters);
-    folder.setFilter(QDir::Files | QDir::Hidden | QDir::System);
+    // Hidden files (names starting with ".") and special files (pipes, sockets, devices) are not
+    // listed, as a file list does by default: neither is media a user means to add.
+    folder.setFilter(QDir::Files);
     folder.setSorting(QDir::Name | QDir::IgnoreCase);
     clear();
     addItems(folder.entryList());

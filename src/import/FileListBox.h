@@ -1,5 +1,5 @@
 // A list of the files of one folder that match a pattern (";"-separated wildcards, blanks
-// ignored, without regard to case), as the add-media window and the background-video chooser
+// ignored, without regard to case), hidden files left out, as the add-media window and the background-video chooser
 // show them.
 #pragma once
 

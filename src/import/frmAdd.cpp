@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,18 +17,22 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QStorageInfo>
+#include <QStyle>
 
 namespace {
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
 const QString kSongStart = QStringLiteral("Song ID");
 const QString kFolderStart = QStringLiteral("Folder ID");
 constexpr int kRepaintEveryMs = 50;
+constexpr int kPathRole = Qt::UserRole; // a folder list entry's folder
+constexpr int kMostPathsNamed = 10;     // paths a message lists before it says "and n more"
 } // namespace
 
 frmAdd::frmAdd(frmPlayer& player) : player_(player) {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Jukora - Add Files"));
     setFixedSize(ToPixels(6240), ToPixels(5400));
+    frmPlayer::MarkOwnWindow(this);
     BuildControls();
     tmrLoad.setInterval(100);
     connect(&tmrLoad, &QTimer::timeout, this, &frmAdd::tmrLoad_Timer);
@@ -81,7 +86,9 @@ void frmAdd::BuildControls() {
     });
     auto* Label4 = new QLabel(QStringLiteral("Hide this dialog after adding a folder"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    PlaceTwips(Label4, TwipsRect(3480, 4200, 2640, 255));
+    Label4->setWordWrap(true); // two lines where the font is too wide for one
+    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(Label4, TwipsRect(3480, 4170, 2640, 480));
 
     progress = new QProgressBar(this);
     progress->setObjectName(QStringLiteral("progress"));
@@ -93,14 +100,14 @@ void frmAdd::BuildControls() {
     progressText->hide();
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmAdd::Drive1_Change);
-    connect(Dir1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        SetDirPath(QDir::cleanPath(QDir(dirPath_).filePath(item->text())));
-    });
+    connect(Dir1, &QListWidget::itemDoubleClicked, this, &frmAdd::OpenFolderItem);
+    Dir1->installEventFilter(this);
     connect(cmbPattern, &QComboBox::editTextChanged, this, &frmAdd::cmbPattern_Change);
 }
 
 void frmAdd::Load() {
     NoMouseOvers();
+    placed_ = false;
     lblEntryCount = kSongStart;
     lblEntryCount2 = kFolderStart;
     imgCheckChecked->show();
@@ -173,17 +180,61 @@ void frmAdd::Drive1_Change() {
         SetDirPath(drive);
 }
 
+// The folder list shows where the user is: the chain of folders from the root down to the
+// current folder (open folders, each indented one step more), then the current folder's own
+// folders one step further in. Any of them opens with a double click or Enter.
 void frmAdd::SetDirPath(const QString& path) {
     const QDir folder(path);
     if (!folder.isReadable())
         return;
     dirPath_ = QDir::cleanPath(folder.absolutePath());
     Dir1->clear();
-    if (dirPath_ != QLatin1String("/"))
-        Dir1->addItem(QStringLiteral(".."));
-    Dir1->addItems(
-        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
+    auto add = [this](const QIcon& icon, int depth, const QString& name, const QString& target) {
+        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + name, Dir1);
+        item->setData(kPathRole, target);
+        item->setToolTip(target);
+    };
+    QStringList chain = dirPath_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    add(open, 0, QStringLiteral("/"), QStringLiteral("/"));
+    QString above;
+    for (qsizetype depth = 0; depth < chain.size(); ++depth) {
+        above += QLatin1Char('/') + chain[depth];
+        add(open, static_cast<int>(depth) + 1, chain[depth], above);
+    }
+    Dir1->setCurrentRow(Dir1->count() - 1);
+    const int inside = static_cast<int>(chain.size()) + 1;
+    for (const QString& name :
+         folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+        add(closed, inside, name, QDir(dirPath_).filePath(name));
     Dir1_Change();
+}
+
+void frmAdd::OpenFolderItem(const QListWidgetItem* item) {
+    if (item)
+        SetDirPath(item->data(kPathRole).toString());
+}
+
+bool frmAdd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Dir1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OpenFolderItem(Dir1->currentItem());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Opens centred over the main window, where the user is looking, once per load.
+void frmAdd::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        const QRect main = player_.frameGeometry();
+        move(main.center() - QPoint(width() / 2, height() / 2));
+    }
+    QWidget::showEvent(event);
 }
 
 void frmAdd::Dir1_Change() {
@@ -198,9 +249,10 @@ bool frmAdd::HideAfterFolder() const {
     return imgCheckChecked->isVisibleTo(this);
 }
 
-void frmAdd::addfile(const QString& ThePath, const QString& theartist, const QString& thetitle) {
+int frmAdd::addfile(const QString& ThePath, const QString& theartist, const QString& thetitle) {
     const NormalisedItem item = NormaliseItem(ThePath, theartist, thetitle);
     LoadLastIdentity(datAdd, lblEntryCount);
+    CatchUpWithLibrary(datAdd, lblEntryCount, kSongStart);
     datAdd.AddNew();
     if (lblEntryCount == kSongStart || lblEntryCount.isEmpty())
         lblEntryCount = QStringLiteral("0");
@@ -212,8 +264,9 @@ void frmAdd::addfile(const QString& ThePath, const QString& theartist, const QSt
         } catch (const StoreError&) {
             // the main window re-reads at its reload anyway
         }
-        player_.Timer1.start();
-        return;
+        if (!player_.IsUnloaded())
+            player_.Timer1.start();
+        return 0;
     }
     try {
         const int id = NextIdentity(lblEntryCount, kSongStart, datAdd.Schema(), player_.dialogs);
@@ -222,6 +275,7 @@ void frmAdd::addfile(const QString& ThePath, const QString& theartist, const QSt
         datAdd.SetField(QStringLiteral("Title"), item.title);
         datAdd.SetField(QStringLiteral("filepath"), item.path);
         datAdd.Update();
+        return id;
     } catch (...) {
         datAdd.CancelUpdate();
         throw;
@@ -237,16 +291,27 @@ bool frmAdd::AddByFileNameRule(const QString& name) {
         return false;
     Label1 = split->artist;
     Label2 = split->title;
-    addfile(File1->Path() + QLatin1Char('/') + name, Label1, Label2);
-    return true;
+    return addfile(File1->Path() + QLatin1Char('/') + name, Label1, Label2) != 0;
 }
 
 void frmAdd::imgAddOver_Click() {
     try {
         AddByFileNameRule(File1->FileName());
-    } catch (const std::exception&) {
-        // a single add ends quietly
+    } catch (const StoreError& e) {
+        if (e.kind() != StoreError::Kind::IdentityRange) // "library full" has said so already
+            ReportNotAdded({File1->Path() + QLatin1Char('/') + File1->FileName()}, e.message());
     }
+}
+
+void frmAdd::ReportNotAdded(const QStringList& paths, const QString& reason) {
+    QStringList named = paths.mid(0, kMostPathsNamed);
+    if (paths.size() > kMostPathsNamed)
+        named << QStringLiteral("... and %1 more").arg(paths.size() - kMostPathsNamed);
+    player_.dialogs.MsgBox(QStringLiteral("Jukora could not add %1 to the library:\r\n%2\r\n\r\n%3")
+                               .arg(paths.size() == 1 ? QStringLiteral("this file")
+                                                      : QStringLiteral("these files"),
+                                    named.join(QStringLiteral("\r\n")), reason),
+                           MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
 }
 
 void frmAdd::ShowProgress(int done, int total) {
@@ -263,7 +328,7 @@ void frmAdd::ShowProgress(int done, int total) {
 
 void frmAdd::imgAddAllOver_Click() {
     const int count = File1->count();
-    if (count == 0)
+    if (count == 0 || importing_)
         return;
     const QString folder = File1->Path();
     try {
@@ -283,6 +348,7 @@ void frmAdd::imgAddAllOver_Click() {
         // an empty table: the folder is new
     }
     try {
+        CatchUpWithLibrary(datFolder, lblEntryCount2, kFolderStart);
         datFolder.AddNew();
         if (lblEntryCount2 == kFolderStart || lblEntryCount2.isEmpty())
             lblEntryCount2 = QStringLiteral("0");
@@ -291,20 +357,36 @@ void frmAdd::imgAddAllOver_Click() {
         datFolder.SetField(QStringLiteral("FolderID"), id);
         datFolder.SetField(QStringLiteral("folder"), folder);
         datFolder.Update();
-    } catch (const std::exception&) {
+    } catch (const StoreError& e) {
         datFolder.CancelUpdate();
-        return; // the folder record could not be written: nothing is imported
+        if (e.kind() != StoreError::Kind::IdentityRange)
+            player_.dialogs.MsgBox(QStringLiteral("Jukora could not record this folder in the "
+                                                  "library, so nothing was imported:\r\n%1\r\n\r\n%2")
+                                       .arg(folder, e.message()),
+                                   MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+        return;
     }
 
+    importing_ = true;
+    stopRequested_ = false;
+    QStringList failed;
+    QString failure;
+    int added = 0;
+    int i = 0;
     QElapsedTimer clock;
     clock.start();
     qint64 lastPaint = -kRepaintEveryMs;
-    for (int i = 0; i < count; ++i) {
+    for (; i < count && !stopRequested_ && loaded_; ++i) {
         File1->setCurrentRow(i);
+        const QString name = File1->item(i)->text();
         try {
-            AddByFileNameRule(File1->item(i)->text());
-        } catch (const std::exception&) {
-            // a file that cannot be added is skipped
+            if (AddByFileNameRule(name))
+                ++added;
+        } catch (const StoreError& e) {
+            if (e.kind() == StoreError::Kind::IdentityRange)
+                break; // the library is full (the user has been told): no later file fits either
+            failed << folder + QLatin1Char('/') + name;
+            failure = e.message();
         }
         const qint64 now = clock.elapsed();
         if (now >= progressDelayMs && now - lastPaint >= kRepaintEveryMs) {
@@ -312,9 +394,36 @@ void frmAdd::imgAddAllOver_Click() {
             lastPaint = now;
         }
     }
+    importing_ = false;
     progress->hide();
     progressText->hide();
+    FinishImport(added, i < count && stopRequested_, failed, failure);
+}
 
+// What follows a folder import: the files that could not be added, the stop asked for by a
+// closing window, the long names, and the way back to the main window.
+void frmAdd::FinishImport(int added, bool stopped, const QStringList& failed,
+                          const QString& failure) {
+    if (!failed.isEmpty())
+        ReportNotAdded(failed, failure);
+    if (stopped)
+        player_.dialogs.MsgBox(
+            QStringLiteral("The folder import was stopped: %1 %2 added to the library.")
+                .arg(added)
+                .arg(added == 1 ? QStringLiteral("file was") : QStringLiteral("files were")),
+            MsgButtons::Ok, ProgramTitle(), MsgIcon::Information);
+    // A window closed during the import: it closes now, as it was asked to.
+    if (endProgramAfterImport_ || player_.IsUnloaded()) {
+        endProgramAfterImport_ = closeAfterImport_ = false;
+        Unload();
+        player_.close();
+        return;
+    }
+    if (closeAfterImport_) {
+        closeAfterImport_ = false;
+        ReturnToMain();
+        return;
+    }
     const bool hide = HideAfterFolder();
     if (!TrimBlanks(longfilelist).isEmpty()) {
         longfilelist = QStringLiteral("The following files could not be added because of long "
@@ -333,6 +442,10 @@ void frmAdd::imgBackOver_Click() {
 }
 
 void frmAdd::ReturnToMain() {
+    if (player_.IsUnloaded()) { // the program is ending: nothing comes back
+        Unload();
+        return;
+    }
     player_.show();
     player_.Timer1.start();
     if (player_.lstArtist->ListCount() >= 1) {
@@ -343,6 +456,13 @@ void frmAdd::ReturnToMain() {
 }
 
 void frmAdd::closeEvent(QCloseEvent* event) {
+    if (importing_) {
+        // The import stops after the file being added, reports, then the window closes.
+        closeAfterImport_ = true;
+        StopImport(false);
+        event->ignore();
+        return;
+    }
     // Closing the window by its frame leaves it like the cancel button does.
     if (loaded_ && !player_.IsUnloaded())
         ReturnToMain();

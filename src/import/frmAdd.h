@@ -17,6 +17,7 @@ class FileListBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class frmPlayer;
 
@@ -49,9 +50,11 @@ public:
     bool IsLoaded() const { return loaded_; }
     void NoMouseOvers();
 
-    // Appends one song. Refused for length: the path joins longfilelist, nothing is written and
-    // the main window re-reads its songs. Store failures from the new record on reach the caller.
-    void addfile(const QString& ThePath, const QString& theartist, const QString& thetitle);
+    // Appends one song and returns its identity. Refused for length: the path joins
+    // longfilelist, nothing is written, the main window re-reads its songs, and 0 is returned.
+    // The identity is one more than the last one of the set, or of the library file when
+    // another program has appended since. Store failures from the new record on reach the caller.
+    int addfile(const QString& ThePath, const QString& theartist, const QString& thetitle);
 
     void imgAddOver_Click();    // adds the selected file
     void imgAddAllOver_Click(); // adds every suitable file of the folder
@@ -68,10 +71,29 @@ public:
     // How long a folder import runs before its progress shows (tests set 0).
     int progressDelayMs = 500;
 
+    // A folder import is running. Closing this window or the main window meanwhile stops it
+    // after the file being added; the user is told how many files were added, then the window
+    // closes (with `endProgram`, the main window: the program ends).
+    bool Importing() const { return importing_; }
+    void StopImport(bool endProgram) {
+        stopRequested_ = true;
+        endProgramAfterImport_ = endProgramAfterImport_ || endProgram;
+    }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ReportNotAdded(const QStringList& paths, const QString& reason);
+    void FinishImport(int added, bool stopped, const QStringList& failed, const QString& failure);
+    void OpenFolderItem(const QListWidgetItem* item);
+    bool placed_ = false; // placed over the main window since the last load
+    bool importing_ = false;
+    bool stopRequested_ = false;
+    bool closeAfterImport_ = false;
+    bool endProgramAfterImport_ = false;
     void BuildControls();
     bool AddByFileNameRule(const QString& name);
     void ReturnToMain();

@@ -117,12 +117,14 @@ QString FixedField(const QString& command, int width) {
 
 namespace MP3 {
 
-void OpenAndPlaySong(MediaContext& media) {
-    TrapErrors(media.dialogs, "AGH 1", [&] {
+bool OpenAndPlaySong(MediaContext& media) {
+    return TrapErrors(media.dialogs, "AGH 1", false, [&] {
         Send(media, QStringLiteral("close song"));
         media.SongFile = QLatin1Char('"') + TrimBlanks(media.SongFile) + QLatin1Char('"');
-        Send(media, QStringLiteral("open ") + media.SongFile + QStringLiteral(" alias song"));
+        const quint32 opened =
+            Send(media, QStringLiteral("open ") + media.SongFile + QStringLiteral(" alias song"));
         Send(media, QStringLiteral("play song"));
+        return opened == 0;
     });
 }
 

@@ -31,7 +31,8 @@ struct MediaContext {
 };
 
 namespace MP3 {
-void OpenAndPlaySong(MediaContext& media);
+// False when the file could not be opened (missing, unreadable, not media).
+bool OpenAndPlaySong(MediaContext& media);
 bool SongFinished(MediaContext& media);
 void SetSongSpeed(MediaContext& media, qint32 speed);
 void SetSongVolume(MediaContext& media, qint32 volume);

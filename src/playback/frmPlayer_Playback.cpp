@@ -11,6 +11,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,7 +81,11 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         }
         NotVideoFile();
         media.SongFile = path;
-        MP3::OpenAndPlaySong(media);
+        if (!MP3::OpenAndPlaySong(media)) {
+            ShowUnplayable(path, songArtist, songTitle);
+            continue;
+        }
+        unplayableRun_ = 0;
         picSongProgress->SetScaleWidth(video::SongLengthSecs(media));
         volchanged();
         countStart();
@@ -120,6 +125,32 @@ void frmPlayer::PlayVideo(const QString& path) {
     }
 }
 
+// An item that cannot be played says so in the title strip, without a box that would stop the
+// music until answered, is not counted, and the next tick moves on as at the end of a song.
+void frmPlayer::ShowUnplayable(const QString& path, const QString& artist, const QString& title) {
+    const QString why = FileExists(path) ? QStringLiteral("not a file Jukora can play")
+                                         : QStringLiteral("file not found");
+    lblTrack->setText(artist + QStringLiteral(" - ") + title +
+                      QStringLiteral(": cannot be played (%1)").arg(why));
+    lblTrack->adjustSize();
+    titleStrip_->Redraw();
+    unplayablePending_ = true;
+}
+
+// Moves on from an item that could not be played: the queue, else the play order (a repeated
+// song is not tried again). After a whole round of the play order that could not be played,
+// playback stops instead of trying the same files for ever.
+void frmPlayer::MoveOnFromUnplayable() {
+    unplayablePending_ = false;
+    ++unplayableRun_;
+    if (!state.CuePending && unplayableRun_ >= std::max(1, state.lstNowPlaying.ListCount())) {
+        unplayableRun_ = 0;
+        imgStopOver_Click();
+        return;
+    }
+    EndOfSongCode(false);
+}
+
 void frmPlayer::NotVideoFile() {
     if (!state.PlayingOther)
         video::CloseDevice(media, state.AliasName);
@@ -129,6 +160,10 @@ void frmPlayer::NotVideoFile() {
 
 void frmPlayer::tmrPlay_Timer() {
     try {
+        if (unplayablePending_) {
+            MoveOnFromUnplayable();
+            return;
+        }
         if (state.PlayingOther && !state.ShowingPicture &&
             video::DevicePercentPlayed(media, state.AliasName) == 100 && File1->count() > 0) {
             if (!state.RepeatOneVideo)
@@ -191,8 +226,8 @@ void frmPlayer::ShowPosition() {
     ShowRunningTime(MP3::SongPositionText(media) + QLatin1Char('/') + video::SongLengthText(media));
 }
 
-void frmPlayer::EndOfSongCode() {
-    if (state.RepeatOneSong) {
+void frmPlayer::EndOfSongCode(bool repeatAllowed) {
+    if (state.RepeatOneSong && repeatAllowed) {
         PlaySong(static_cast<qint16>(state.lblNowPlaying.toInt()), QString());
     } else if (state.CuePending) {
         state.lstCuedSongsPath.SetListIndex(0);
@@ -259,6 +294,8 @@ void frmPlayer::imgUnCueOver_Click() {
     state.CuePending = lstCuedSongs->ListCount() > 0;
 }
 
+// A song handed over by a second copy is queued while something plays; with nothing playing
+// it plays at once, as a song named on this copy's own command line does.
 void frmPlayer::tmrCueSong_Timer() {
     const QString path = CueFilePath();
     if (!FileExists(path))
@@ -266,11 +303,27 @@ void frmPlayer::tmrCueSong_Timer() {
     if (const auto record = ReadCueFile(path)) {
         state.CueRecord = *record;
         try {
-            CueASong(record->SongID);
+            if (KnowsSong(record->SongID)) {
+                if (state.songplaying) {
+                    CueASong(record->SongID);
+                } else {
+                    PlaySong(record->SongID, QString());
+                    state.StartedFromCommand = true;
+                }
+            }
         } catch (const StoreError&) {
             // a song that cannot be looked up is not queued
         }
     }
     // Taken, or unreadable as one record: either way it must not be read again.
     QFile::remove(path);
+}
+
+// True when the song is among the records; a song another copy has just added is found by
+// reading the song table again.
+bool frmPlayer::KnowsSong(qint16 id) {
+    if (!datSong.PositionsOf(id).empty())
+        return true;
+    datSong.Refresh();
+    return !datSong.PositionsOf(id).empty();
 }

@@ -76,6 +76,9 @@ void frmPlayer::BuildTransport() {
     picTrackTitle->installEventFilter(this);
 
     connect(picSongProgress, &ScaledBox::MouseDown, this, &frmPlayer::picSongProgress_MouseDown);
+    // The played part of the bar lies over the bar: a click on it seeks as a click beside it does.
+    connect(imgprogress, &ScaledItem::MouseDown, this,
+            [this](double x) { picSongProgress_MouseDown(imgprogress->Left() + x); });
     connect(lblProgress, &ScaledItem::MouseDown, this, &frmPlayer::lblProgress_MouseDown);
     connect(lblProgress, &ScaledItem::MouseMove, this, &frmPlayer::lblProgress_MouseMove);
     connect(lblProgress, &ScaledItem::MouseUp, this, &frmPlayer::lblProgress_MouseUp);

@@ -195,7 +195,7 @@ bool frmPlayer::FindSong() {
         const int titles = datSong.FieldIndex(QStringLiteral("Title"));
         const int artists = datSong.FieldIndex(QStringLiteral("artist"));
         for (int position = 0; position < datSong.RecordCount(); ++position)
-            if (datSong.TextAt(position, titles) == title &&
+            if (TrimBlanks(datSong.TextAt(position, titles)) == title &&
                 TrimBlanks(datSong.TextAt(position, artists)) == artist) {
                 state.AddSongID = static_cast<qint16>(datSong.AtPosition(position, 0).toInt());
                 found = true;

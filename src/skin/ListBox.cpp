@@ -74,20 +74,63 @@ void ListModel::Clear() {
     endResetModel();
 }
 
+namespace {
+// Marks a change made by the program, during which the list does not emit Click.
+class ProgramChange {
+public:
+    explicit ProgramChange(int& depth) : depth_(depth) { ++depth_; }
+    ~ProgramChange() { --depth_; }
+    ProgramChange(const ProgramChange&) = delete;
+    ProgramChange& operator=(const ProgramChange&) = delete;
+
+private:
+    int& depth_;
+};
+} // namespace
+
 ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListModel(this)) {
     setModel(model_);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListView::clicked, this, &ListBox::Click);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) { SelectionChanged(selected); });
+    // A click on the entry that is already selected changes nothing, but is a click all the same.
+    connect(this, &QListView::clicked, this, [this] {
+        if (!changedSincePress_)
+            emit Click();
+    });
     connect(this, &QListView::doubleClicked, this, &ListBox::DblClick);
 }
 
+void ListBox::SelectionChanged(const QItemSelection& selected) {
+    changedSincePress_ = true;
+    if (programChanges_ == 0 && !selected.isEmpty())
+        emit Click();
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    changedSincePress_ = false;
+    QListView::mousePressEvent(event);
+}
+
+void ListBox::AddItem(const QString& text) {
+    const ProgramChange change(programChanges_);
+    model_->Append(text);
+}
+
+void ListBox::AddItems(const QStringList& texts) {
+    const ProgramChange change(programChanges_);
+    model_->Append(texts);
+}
+
 void ListBox::RemoveItem(int index) {
+    const ProgramChange change(programChanges_);
     model_->Remove(index);
 }
 
 void ListBox::Clear() {
+    const ProgramChange change(programChanges_);
     model_->Clear();
 }
 
@@ -97,6 +140,7 @@ int ListBox::ListIndex() const {
 }
 
 void ListBox::SetListIndex(int index) {
+    const ProgramChange change(programChanges_);
     model_->Sync();
     if (index < 0 || index >= ListCount()) {
         clearSelection();

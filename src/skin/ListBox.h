@@ -5,8 +5,12 @@
 // (before the next paint, or at once when selection or view state is asked for). Reading texts
 // (List, ListCount) never waits for the view.
 //
-// Selecting by program (SetListIndex) only selects; the caller runs the click handler, so that
-// it runs at once, before the selecting statement goes on.
+// Click follows the selected entry, as a list box's click event does: it is emitted whenever the
+// user changes the selection, however (a mouse press, a press dragged over other entries, the
+// arrow, Home/End and page keys, typing to find an entry), and when the user clicks the entry
+// that is already selected. Selecting by program (SetListIndex), filling, removing and clearing
+// never emit it: the caller runs the click handler itself, so that it runs at once, before the
+// selecting statement goes on.
 #pragma once
 
 #include "core/HiddenList.h"
@@ -46,8 +50,8 @@ class ListBox : public QListView {
 public:
     explicit ListBox(QWidget* parent = nullptr);
 
-    void AddItem(const QString& text) { model_->Append(text); }
-    void AddItems(const QStringList& texts) { model_->Append(texts); }
+    void AddItem(const QString& text);
+    void AddItems(const QStringList& texts);
     void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index);
     void Clear();
@@ -66,9 +70,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void SelectionChanged(const QItemSelection& selected);
     ListModel* model_;
+    int programChanges_ = 0;       // > 0 while the program changes the list or its selection
+    bool changedSincePress_ = false; // the last mouse press changed the selection
 };
 
 class ComboList : public QComboBox {

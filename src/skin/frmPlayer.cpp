@@ -8,13 +8,17 @@
 #include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QWindow>
 
 namespace {
+const char* const kOwnWindow = "jukoraOwnWindow";
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
 const QColor kBackground(0x20, 0x24, 0x2c);
 
@@ -30,6 +34,8 @@ ListBox* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
 frmPlayer::frmPlayer(PlayerServices services)
     : media{services.media, services.dialogs, QString()}, dialogs(services.dialogs),
       programFolder_(services.programFolder), commandLine_(services.commandLine),
+      handedIn_(FilesOnCommandLine(services.commandLine, services.arguments,
+                                   QDir::currentPath())),
       lock_(services.programFolder) {
     setObjectName(QStringLiteral("frmPlayer"));
     setFixedSize(ToPixels(8415), ToPixels(8670));
@@ -47,6 +53,25 @@ frmPlayer::frmPlayer(PlayerServices services)
     connect(&tmrCueSong, &QTimer::timeout, this, &frmPlayer::tmrCueSong_Timer);
     skin_ = new frmSkin(*this);
     info_ = new frmInfo(*this);
+    MarkOwnWindow(skin_);
+    MarkOwnWindow(info_);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        if (focus && focus != windowHandle())
+            lastOtherFocus_ = focus;
+    });
+}
+
+void frmPlayer::MarkOwnWindow(QWidget* window) {
+    window->setProperty(kOwnWindow, true);
+}
+
+bool frmPlayer::CameBackFromOwnWindow() const {
+    if (!lastOtherFocus_)
+        return false;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowHandle() == lastOtherFocus_)
+            return window->property(kOwnWindow).toBool();
+    return false;
 }
 
 frmPlayer::~frmPlayer() {
@@ -330,6 +355,12 @@ void frmPlayer::EditPanelMouseOver() {
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {
+    if (add_ && add_->Importing()) {
+        // The folder import stops after its current file, says so, then closes this window.
+        add_->StopImport(true);
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -367,8 +398,15 @@ bool frmPlayer::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
+// The lists are reloaded when the window becomes active after another window of the player's
+// own, where the library may have changed; a message box or another program's window changes
+// nothing, so coming back from one keeps the lists, the selection and the scroll place.
 bool frmPlayer::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate)
-        Form_Activate();
+    if (e->type() == QEvent::WindowActivate) {
+        if (!activatedOnce_ || CameBackFromOwnWindow())
+            Form_Activate();
+        activatedOnce_ = true;
+        lastOtherFocus_ = nullptr;
+    }
     return QWidget::event(e);
 }

@@ -8,15 +8,18 @@
 #pragma once
 
 #include "core/InstanceLock.h"
+#include "core/Paths.h"
 #include "core/PlayerState.h"
 #include "core/Store.h"
 #include "media/MediaModules.h"
 #include "skin/SkinImage.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 class ComboList;
@@ -26,6 +29,7 @@ class ListBox;
 class MciSender;
 class QLabel;
 class QLineEdit;
+class QWindow;
 class ScaledBox;
 class ScaledItem;
 class TitleStrip;
@@ -35,10 +39,15 @@ class frmSkin;
 
 // What the main window is given by the program (or by a test).
 struct PlayerServices {
+    PlayerServices(Dialogs& dialogs_, MciSender& media_, QString programFolder_,
+                   QString commandLine_, QStringList arguments_ = {})
+        : dialogs(dialogs_), media(media_), programFolder(std::move(programFolder_)),
+          commandLine(std::move(commandLine_)), arguments(std::move(arguments_)) {}
     Dialogs& dialogs;
     MciSender& media;
     QString programFolder;
-    QString commandLine; // the raw command line: arguments after the program name
+    QString commandLine;   // the raw command line: arguments after the program name
+    QStringList arguments; // the same arguments one by one (empty: the command line is one)
 };
 
 class frmPlayer : public QWidget {
@@ -145,7 +154,9 @@ public:
     // Playing, the playback tick and the cue queue.
     void PlaySong(qint16 thissongID, const QString& thisfilename);
     void tmrPlay_Timer();
-    void EndOfSongCode();
+    // With `repeatAllowed` false (moving on from an item that could not be played), a repeated
+    // song is not started again.
+    void EndOfSongCode(bool repeatAllowed = true);
     void imgnorepeatover_Click();
     void imgrepeatover_Click();
     void CueASong(qint16 ID);
@@ -209,6 +220,10 @@ public:
     void EditPanelMouseOver(); // restores the edit panel's buttons only
 
     static QString Caption();
+    // Marks a window of the player's own (the add-media window, the preferences, the mini player,
+    // the video window): the main window reloads its lists when it becomes active again after
+    // one of these, and not after a message box or another program's window.
+    static void MarkOwnWindow(QWidget* window);
 
 signals:
     void Unloaded();
@@ -225,6 +240,11 @@ private:
     void ShowToggle(ImagePair& on, ImagePair& off, bool showOn);
     void ReloadFailed(const StoreError* storeError);
     QString HandedInPath();
+    void HandleCommandLine();
+    void ReportRefusedHandedIn();
+    void DropHandedIn(const QString& path, const QString& why);
+    bool KnowsSong(qint16 id);
+    void HandOver(qint16 songId, const QString& FileName);
     bool PendingHandOffTaken();
     void ShowUnusableLibrary(const QString& problem);
     void AddTrackLine(qint16 number, int position, bool toMiniPlayer = true);
@@ -245,6 +265,10 @@ private:
     void RemoveSelectedTrackLine();
     void ReportNotChanged(const StoreError& error);
     void ScrollTitle();
+    void ShowUnplayable(const QString& path, const QString& artist, const QString& title);
+    void MoveOnFromUnplayable();
+    bool unplayablePending_ = false; // the item just started could not be played
+    int unplayableRun_ = 0;          // items in a row that could not be played
     void ShowPosition();
     void ShowRunningTime(const QString& text);
     void SetTwipsTop(QWidget* widget, int top);
@@ -255,10 +279,16 @@ private:
 
     QString programFolder_;
     QString commandLine_;
+    HandedInFiles handedIn_; // the files of the command line still to be handled
     InstanceLock lock_;
     frmSkin* skin_ = nullptr;
     frmInfo* info_ = nullptr;
     frmAdd* add_ = nullptr;
     bool libraryUsable_ = false;
     bool unloaded_ = false;
+    // The last window other than this one that had the focus, and whether this window has been
+    // activated yet.
+    QPointer<QWindow> lastOtherFocus_;
+    bool activatedOnce_ = false;
+    bool CameBackFromOwnWindow() const;
 };

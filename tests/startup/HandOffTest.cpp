@@ -21,11 +21,12 @@ QProcessEnvironment PlayerEnvironment(const QString& folder) {
 TEST(SecondCopyProcess, HandsTheSongToTheRunningCopyAndExits) {
     ProgramFolderFixture folder;
     folder.FillSongs(12);
+    folder.MakeSongFiles(12);
     InstanceLock running(folder.Path());
     ASSERT_TRUE(running.TryAcquire());
     QProcess second;
     second.setProcessEnvironment(PlayerEnvironment(folder.Path()));
-    second.start(QStringLiteral(JUKORA_PLAYER_BINARY), {QStringLiteral("/music/song12.mp3")});
+    second.start(QStringLiteral(JUKORA_PLAYER_BINARY), {folder.SongFile(12)});
     ASSERT_TRUE(second.waitForFinished(20000)) << "the second copy did not end";
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);

@@ -170,7 +170,8 @@ TEST_F(Startup, ShortFormPathIsLookedUpInItsLongForm) {
 
 TEST_F(Startup, SongOnTheCommandLineIsQueuedWhileSomethingPlays) {
     folder.FillSongs(3);
-    Load(QStringLiteral("/music/song2.mp3"));
+    folder.MakeSongFiles(3);
+    Load(folder.SongFile(2));
     player->state.songplaying = true; // as if Play had been pressed before the reload
     player->Timer1_Timer();
     player->Timer1_Timer();
@@ -182,9 +183,10 @@ TEST_F(Startup, SongOnTheCommandLineIsQueuedWhileSomethingPlays) {
 
 TEST_F(Startup, NewFileOnTheCommandLineIsAddedNotPlayed) {
     folder.FillSongs(2);
-    Load(QStringLiteral("\"/new/Artist - Title.mp3\""));
+    const QString first = MusicFile(QStringLiteral("Artist - Title.mp3"));
+    Load(QLatin1Char('"') + first + QLatin1Char('"'));
     RunReload();
-    Load(QStringLiteral("/new/Live.At.Home.mp3"));
+    Load(MusicFile(QStringLiteral("Live.At.Home.mp3")));
     RunReload();
     RecordSource songs(QStringLiteral("tblSong"));
     songs.SetDatabaseName(folder.Library());
@@ -198,12 +200,12 @@ TEST_F(Startup, NewFileOnTheCommandLineIsAddedNotPlayed) {
     songs.MoveNext();
     EXPECT_EQ(songs.Text(QStringLiteral("artist")), QStringLiteral("Artist"));
     EXPECT_EQ(songs.Text(QStringLiteral("Title")), QStringLiteral("Title"));
-    EXPECT_EQ(songs.Text(QStringLiteral("filepath")), QStringLiteral("/new/Artist - Title.mp3"));
+    EXPECT_EQ(songs.Text(QStringLiteral("filepath")), first);
     EXPECT_FALSE(sender.commands.contains(QStringLiteral("play song")));
 }
 
 TEST_F(Startup, NewFileOnTheCommandLineOfAnEmptyLibraryIsAddedWithoutTheQuestion) {
-    Load(QStringLiteral("/new/Artist - Title.mp3"));
+    Load(MusicFile(QStringLiteral("Artist - Title.mp3")));
     RunReload();
     EXPECT_EQ(dialogs.CountTitled(QStringLiteral("Jukora - Empty library")), 0);
     RecordSource songs(QStringLiteral("tblSong"));
@@ -237,6 +239,7 @@ TEST_F(Startup, CueFileOfASecondCopyQueuesTheSongAndIsDeleted) {
     Load();
     RunReload();
     EXPECT_TRUE(player->tmrCueSong.isActive());
+    player->state.songplaying = true;
     QFile cue(player->CueFilePath());
     ASSERT_TRUE(cue.open(QIODevice::WriteOnly));
     cue.write(QByteArray("\x01\x00\x07\x00", 4));
@@ -255,9 +258,10 @@ TEST_F(Startup, CueFileOfASecondCopyQueuesTheSongAndIsDeleted) {
 
 TEST_F(Startup, SecondCopyHandsALibrarySongOverAndEnds) {
     folder.FillSongs(300);
+    folder.MakeSongFiles(300);
     InstanceLock running(folder.Path());
     ASSERT_TRUE(running.TryAcquire());
-    Load(QStringLiteral("/music/song258.mp3"));
+    Load(folder.SongFile(258));
     EXPECT_FALSE(player->tmrCueSong.isActive()); // hand-offs are for the running copy
     RunReload();
     EXPECT_TRUE(player->IsUnloaded());
@@ -273,11 +277,12 @@ TEST_F(Startup, SecondCopyWaitsForAPendingHandOffThenHandsItsOwnOver) {
     ASSERT_TRUE(running.TryAcquire());
     const QString cue = folder.File(CueFileName());
     ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
+    folder.MakeSongFiles(9);
     std::thread runningCopy([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         QFile::remove(cue);
     });
-    Load(QStringLiteral("/music/song9.mp3"));
+    Load(folder.SongFile(9));
     runningCopy.join();
     EXPECT_FALSE(player->IsUnloaded());
     RunReload();
@@ -292,10 +297,11 @@ TEST_F(Startup, SecondCopyGivesUpWithAMessageWhenNothingIsTaken) {
     ASSERT_TRUE(running.TryAcquire());
     const QString cue = folder.File(CueFileName());
     ASSERT_EQ(WriteCueFileExclusive(cue, 3), CueWrite::Written);
-    Load(QStringLiteral("/music/song9.mp3"));
+    folder.MakeSongFiles(9);
+    Load(folder.SongFile(9));
     EXPECT_TRUE(player->IsUnloaded());
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("/music/song9.mp3")));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(folder.SongFile(9)));
     EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 3));
 }
 

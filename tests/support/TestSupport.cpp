@@ -3,6 +3,7 @@
 #include "core/Store.h"
 #include "skin/frmPlayer.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -100,6 +101,33 @@ void ProgramFolderFixture::FillSongs(int count, int artists) const {
         sqlite3_finalize(st);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     });
+}
+
+QString ProgramFolderFixture::SongFile(int i) const {
+    return dir_.filePath(QStringLiteral("music/song%1.mp3").arg(i));
+}
+
+QString ProgramFolderFixture::MakeSongFiles(int count) const {
+    QDir(dir_.path()).mkpath(QStringLiteral("music"));
+    WithDatabase(Library(), [&](sqlite3* db) {
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "UPDATE tblSong SET filepath = ? WHERE songid = ?", -1, &st,
+                           nullptr);
+        for (int i = 1; i <= count; ++i) {
+            QFile file(SongFile(i));
+            if (!file.open(QIODevice::WriteOnly))
+                throw std::runtime_error("cannot make a test song file");
+            const QByteArray path = SongFile(i).toUtf8();
+            sqlite3_bind_text(st, 1, path.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_int(st, 2, i);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    return SongFile(count);
 }
 
 int ProgramFolderFixture::PlayCount(int songid) const {

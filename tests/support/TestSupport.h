@@ -58,6 +58,11 @@ public:
     // Writes songs straight into the library: ids 1..n, "Artist <k>", "Title <i>",
     // "/music/song<i>.mp3", playcount 0 (in one transaction: quick for large libraries).
     void FillSongs(int count, int artists = 1) const;
+    // Gives songs 1..count real (empty) files: <folder>/music/song<i>.mp3, written into their
+    // filepath. Returns the path of song `count`'s file.
+    QString MakeSongFiles(int count) const;
+    // The path MakeSongFiles gives song i.
+    QString SongFile(int i) const;
     // The play count of a song as the library file holds it; -1 when there is no such song.
     int PlayCount(int songid) const;
     // Runs SQL statements on the library (test set-up only).
