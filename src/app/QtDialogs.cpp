@@ -3,11 +3,18 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 MsgResult QtDialogs::MsgBox(const QString& prompt, MsgButtons buttons, const QString& title,
                             MsgIcon icon) {
     QMessageBox box;
+    const QString text = QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     box.setWindowTitle(title.isEmpty() ? ProgramTitle() : title);
-    box.setText(QString(prompt).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    box.setText(text);
+    // Every message also goes to standard error, so that what a box says is not lost where no
+    // one sees the screen (a file manager starting the program, a terminal session).
+    std::fprintf(stderr, "Jukora: %s\n", qUtf8Printable(text));
+    std::fflush(stderr);
     switch (icon) {
     case MsgIcon::None:
         break;

@@ -45,3 +45,46 @@ TEST(EndToEnd, ThreeSongsPlayInOrderThenTheFirstAgain) {
     EXPECT_EQ(counts, (QList<int>{2, 1, 1}));
     EXPECT_TRUE(dialogs.shown.empty());
 }
+
+// On real libmpv: a missing file and a text file named ".mp3" are shown as unplayable in the
+// title strip, not counted, and the next item plays; no box stops the music.
+TEST(EndToEnd, FilesThatCannotBePlayedAreSkipped) {
+    ProgramFolderFixture folder;
+    const QString text = folder.File(QStringLiteral("notes.mp3"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("These are my notes, not music.\n");
+    }
+    const QString song = folder.File(QStringLiteral("song.wav"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(JUKORA_TEST_MEDIA "/two.wav"), song));
+    folder.AddSong(1, QStringLiteral("Gone"), QStringLiteral("Band"),
+                   folder.File(QStringLiteral("gone.mp3")));
+    folder.AddSong(2, QStringLiteral("Notes"), QStringLiteral("Band"), text);
+    folder.AddSong(3, QStringLiteral("Song"), QStringLiteral("Band"), song);
+    ScriptedDialogs dialogs;
+    MpvMciService media;
+    frmPlayer player(PlayerServices{dialogs, media, folder.Path(), QString()});
+    LoadAndReload(player);
+    player.lstTracks->SetListIndex(0);
+    player.lstTracks_DblClick();
+    EXPECT_EQ(player.lblTrack->text(),
+              QStringLiteral("Band - Gone: cannot be played (file not found)"));
+    QStringList shown{player.lblTrack->text()};
+    QElapsedTimer clock;
+    clock.start();
+    while (player.state.lblNowPlaying != QStringLiteral("3") && clock.elapsed() < 5000) {
+        if (shown.last() != player.lblTrack->text())
+            shown << player.lblTrack->text();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_EQ(shown.value(1),
+              QStringLiteral("Band - Notes: cannot be played (not a file Jukora can play)"));
+    EXPECT_EQ(player.state.lblNowPlaying, QStringLiteral("3"));
+    EXPECT_EQ(player.lblTrack->text(), QStringLiteral("Band - Song"));
+    EXPECT_EQ(folder.PlayCount(1), 0);
+    EXPECT_EQ(folder.PlayCount(2), 0);
+    EXPECT_EQ(folder.PlayCount(3), 1);
+    EXPECT_TRUE(player.state.songplaying);
+    EXPECT_TRUE(dialogs.shown.empty());
+}

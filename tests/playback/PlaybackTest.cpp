@@ -4,6 +4,8 @@
 #include "skin/frmPlayer.h"
 #include "support/TestSupport.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -295,4 +297,49 @@ TEST_F(Playback, TitleScrollsAndAClickPutsItBack) {
     EXPECT_EQ(player->TrackTop(), 0);
     player->tmrPlay_Timer();
     EXPECT_EQ(player->TrackLeft(), 5); // no longer scrolling
+}
+
+TEST_F(Playback, AClickOnThePlayedPartOfTheBarSeeksToo) {
+    sender.replies[QStringLiteral("status song length")] = QStringLiteral("200000");
+    sender.replies[QStringLiteral("status song position")] = QStringLiteral("150000");
+    player->PlaySong(1, QString());
+    player->show();
+    player->tmrPlay_Timer(); // the thumb and the played part move to 150 s of 200
+    ASSERT_GT(player->imgprogress->width(), player->picSongProgress->width() / 2);
+    sender.commands.clear();
+    // A click a quarter of the way along the bar lands on the played part.
+    QTest::mouseClick(player->imgprogress, Qt::LeftButton, {},
+                      QPoint(player->picSongProgress->width() / 4, 2));
+    ASSERT_EQ(sender.commands.size(), 2);
+    const int ms = sender.commands[0].mid(QStringLiteral("play song from ").size()).toInt();
+    EXPECT_NEAR(ms, 50000, 3000);
+    EXPECT_EQ(sender.commands[1], QStringLiteral("resume song"));
+}
+
+TEST_F(Playback, ItemsThatCannotBeOpenedAreShownSkippedAndNotCounted) {
+    sender.failures[QStringLiteral("open \"/m/2.mp3\" alias song")] = 275;
+    Activate(1); // play order: the six items of [All Media]; song 2 cannot be opened
+    EXPECT_EQ(player->lblTrack->text(),
+              QStringLiteral("Band - Song 2: cannot be played (file not found)"));
+    EXPECT_EQ(PlayCount(2), 0);
+    player->state.RepeatOneSong = true; // a repeat does not try the same file again
+    player->tmrPlay_Timer();
+    EXPECT_EQ(Playing(), QStringLiteral("3"));
+    EXPECT_EQ(PlayCount(3), 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Playback, ARoundOfItemsThatCannotBeOpenedStops) {
+    for (int id = 1; id <= 5; ++id)
+        sender.failures[QStringLiteral("open \"/m/%1.mp3\" alias song").arg(id)] = 275;
+    folder.Exec("DELETE FROM tblSong WHERE songid = 6");
+    player->datSong.Refresh();
+    player->SelectPlayList(0);
+    Activate(0);
+    for (int tick = 0; tick < 20 && player->state.songplaying; ++tick)
+        player->tmrPlay_Timer();
+    EXPECT_FALSE(player->state.songplaying);
+    EXPECT_EQ(sender.commands.count(QStringLiteral("open \"/m/1.mp3\" alias song")), 1);
+    for (int id = 1; id <= 5; ++id)
+        EXPECT_EQ(PlayCount(id), 0);
 }

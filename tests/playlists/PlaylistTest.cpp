@@ -281,6 +281,21 @@ TEST_F(Playlists, AddWithAnArtistChosenAddsTheSameSongTwiceInOrder) {
     EXPECT_EQ(Entries(), Texts({"13|1|1"}));
 }
 
+TEST_F(Playlists, AddFindsATitleStoredWithBlanksAroundIt) {
+    Song(1, "Home  ", "Northwind");
+    Song(2, "Home", "Holloways");
+    folder.Exec("INSERT INTO tblPlayList VALUES (1, 'Road');");
+    Load();
+    player->SelectArtist(IndexOf(player->lstArtist->Items(), QStringLiteral("Northwind")));
+    SelectTrack(0);
+    player->imgAddOver_Click();
+    player->cmbArtist->SetListIndex(0);
+    ChooseTarget(QStringLiteral("Road"));
+    player->imgOkOver_Click();
+    EXPECT_TRUE(dialogs.shown.empty()) << Prompts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Entries(), Texts({"1|1|1"}));
+}
+
 TEST_F(Playlists, AddRefusesASongThatLeftTheLibraryInsteadOfAddingTheLastOne) {
     Song(1, "One", "A");
     Song(2, "Two", "B");
