@@ -7,7 +7,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -268,4 +272,122 @@ TEST_F(Import, LongImportsShowTheirProgress) {
     EXPECT_EQ(seenMaximum, 300);
     EXPECT_EQ(Songs().size(), 300u);
     EXPECT_FALSE(Window().progress->isVisibleTo(&Window()));
+}
+
+TEST_F(Import, AFirstFolderImportAfterAFolderOnlyLibraryTakesTheNextFolderId) {
+    // A folder without media was imported once: tblFolder has a row, tblSong none, so the
+    // window's counter load stops before the folder counter.
+    folder.Exec("INSERT INTO tblFolder VALUES (1, '/somewhere');");
+    Open(MakeFiles(QStringLiteral("A"), {QStringLiteral("Band - Song.mp3")}));
+    EXPECT_EQ(Window().lblEntryCount2, QStringLiteral("Folder ID"));
+    Window().imgAddAllOver_Click();
+    EXPECT_EQ(Songs().size(), 1u);
+    EXPECT_EQ(Folders().last(), QStringLiteral("2:") + music.File(QStringLiteral("A")));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Import, AnAppendTheLibraryRefusesIsReported) {
+    folder.Exec("CREATE TRIGGER refuse BEFORE INSERT ON tblSong "
+                "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
+    const QString path = MakeFiles(
+        QStringLiteral("A"), {QStringLiteral("Band - One.mp3"), QStringLiteral("Band - Two.mp3")});
+    Open(path);
+    AddOne(QStringLiteral("Band - One.mp3"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(music.File(QStringLiteral("one/Band - One.mp3"))));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("refused by the test")));
+    dialogs.shown.clear();
+    Open(path);
+    Window().imgAddAllOver_Click();
+    ASSERT_EQ(dialogs.shown.size(), 1u); // one message for the whole folder
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("these files")));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(path + QStringLiteral("/Band - Two.mp3")));
+    EXPECT_TRUE(Songs().empty());
+}
+
+TEST_F(Import, HiddenFilesAreNeitherListedNorImported) {
+    const QString path = MakeFiles(QStringLiteral("H"), {QStringLiteral(".hidden - Junk.mp3"),
+                                                         QStringLiteral("Real - Song.mp3")});
+    Open(path);
+    ASSERT_EQ(Window().File1->count(), 1);
+    EXPECT_EQ(Window().File1->item(0)->text(), QStringLiteral("Real - Song.mp3"));
+    Window().imgAddAllOver_Click();
+    ASSERT_EQ(Songs().size(), 1u);
+    EXPECT_EQ(Songs()[0].artist, QStringLiteral("Real"));
+}
+
+TEST_F(Import, ClosingTheWindowDuringAnImportStopsItAndSaysHowManyWereAdded) {
+    QStringList names;
+    for (int i = 0; i < 50; ++i)
+        names << QStringLiteral("Band - Song %1.mp3").arg(i);
+    Open(MakeFiles(QStringLiteral("many"), names));
+    Window().progressDelayMs = 0; // the import lets window events in from its first file
+    Window().show();
+    QTimer::singleShot(0, &Window(), [this] { Window().close(); });
+    Window().imgAddAllOver_Click();
+    const size_t added = Songs().size();
+    EXPECT_GE(added, 1u);
+    EXPECT_LT(added, 50u);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].prompt,
+              QStringLiteral("The folder import was stopped: %1 %2 added to the library.")
+                  .arg(added)
+                  .arg(added == 1 ? QStringLiteral("file was") : QStringLiteral("files were")));
+    EXPECT_FALSE(player->addIfLoaded()->IsLoaded());
+    EXPECT_TRUE(player->Timer1.isActive()); // back to the main window, which reloads
+}
+
+TEST_F(Import, ClosingTheMainWindowDuringAnImportEndsTheProgramAfterIt) {
+    QStringList names;
+    for (int i = 0; i < 50; ++i)
+        names << QStringLiteral("Band - Song %1.mp3").arg(i);
+    Open(MakeFiles(QStringLiteral("many"), names));
+    Window().progressDelayMs = 0;
+    player->show();
+    Window().show();
+    bool ended = false;
+    QObject::connect(player.get(), &frmPlayer::Unloaded, [&] { ended = true; });
+    QTimer::singleShot(0, player.get(), [this] { player->close(); });
+    Window().imgAddAllOver_Click();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(player->IsUnloaded());
+    EXPECT_FALSE(player->isVisible()); // nothing comes back after the unload
+    EXPECT_FALSE(player->Timer1.isActive());
+    EXPECT_FALSE(Window().isVisible());
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_LT(Songs().size(), 50u);
+}
+
+TEST_F(Import, TheWindowOpensOverThePlayerAndShowsWhereTheUserIs) {
+    player->move(200, 150);
+    player->show();
+    frmAdd& window = Window();
+    window.show();
+    EXPECT_LT(
+        (window.frameGeometry().center() - player->frameGeometry().center()).manhattanLength(), 4);
+    // The caption of the check box is shown whole.
+    auto* caption = window.findChild<QLabel*>(QStringLiteral("Label4"));
+    ASSERT_NE(caption, nullptr);
+    const QRect needed = caption->fontMetrics().boundingRect(
+        caption->contentsRect(), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, caption->text());
+    EXPECT_TRUE(caption->contentsRect().contains(needed));
+    // The folder list: the chain from the root down to the folder, then its folders.
+    const QString root = MakeFiles(QStringLiteral("top"), {});
+    MakeFiles(QStringLiteral("top/inner"), {});
+    Open(root);
+    QStringList shown;
+    for (int i = 0; i < window.Dir1->count(); ++i)
+        shown << window.Dir1->item(i)->text().trimmed();
+    QStringList chain{QStringLiteral("/")};
+    chain << root.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    EXPECT_EQ(shown, chain + QStringList{QStringLiteral("inner")});
+    EXPECT_EQ(window.Dir1->currentRow(), chain.size() - 1); // the folder the user is in
+    // Enter opens a folder as a double click does, down and back up.
+    window.Dir1->setFocus();
+    window.Dir1->setCurrentRow(window.Dir1->count() - 1);
+    QTest::keyClick(window.Dir1, Qt::Key_Return);
+    EXPECT_EQ(window.DirPath(), root + QStringLiteral("/inner"));
+    window.Dir1->setCurrentRow(0);
+    QTest::keyClick(window.Dir1, Qt::Key_Enter);
+    EXPECT_EQ(window.DirPath(), QStringLiteral("/"));
 }
