@@ -22,6 +22,6 @@ void CatchUpWithLibrary(RecordSource& source, QString& counter, const QString& s
 int NextIdentity(QString& counter, const QString& startText, const TableSchema& table,
                  Dialogs& dialogs);
 
-// The whole rule: LoadLastIdentity, CatchUpWithLibrary, AddNew, NextIdentity, identity written into the buffer.
-// The caller writes the other fields and calls Update().
+// The whole rule: LoadLastIdentity, CatchUpWithLibrary, AddNew, NextIdentity, identity written into
+// the buffer. The caller writes the other fields and calls Update().
 int BeginAppend(RecordSource& source, QString& counter, const QString& startText, Dialogs& dialogs);

@@ -169,8 +169,8 @@ void frmPlayer::HandleCommandLine() {
             CheckAlreadyMedia(file);
         } catch (const StoreError& e) {
             // "Library full" has been said by the id rule; anything else is said here.
-            DropHandedIn(file, e.kind() == StoreError::Kind::IdentityRange ? QString()
-                                                                           : e.message());
+            DropHandedIn(file,
+                         e.kind() == StoreError::Kind::IdentityRange ? QString() : e.message());
         }
         if (unloaded_)
             return;
@@ -196,9 +196,10 @@ void frmPlayer::ReportRefusedHandedIn() {
 void frmPlayer::DropHandedIn(const QString& path, const QString& why) {
     handedIn_.files.removeAll(path);
     if (!why.isEmpty())
-        dialogs.MsgBox(QStringLiteral("Jukora could not add this file to the library:\r\n%1\r\n\r\n%2")
-                           .arg(path, why),
-                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+        dialogs.MsgBox(
+            QStringLiteral("Jukora could not add this file to the library:\r\n%1\r\n\r\n%2")
+                .arg(path, why),
+            MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
 }
 
 void frmPlayer::ReloadFailed(const StoreError* storeError) {

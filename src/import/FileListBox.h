@@ -1,6 +1,6 @@
 // A list of the files of one folder that match a pattern (";"-separated wildcards, blanks
-// ignored, without regard to case), hidden files left out, as the add-media window and the background-video chooser
-// show them.
+// ignored, without regard to case), hidden files left out, as the add-media window and the
+// background-video chooser show them.
 #pragma once
 
 #include <QListWidget>

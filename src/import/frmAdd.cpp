@@ -9,23 +9,47 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace {
 const QColor kButtonFace(0x3a, 0x5f, 0x8f);
 const QString kSongStart = QStringLiteral("Song ID");
 const QString kFolderStart = QStringLiteral("Folder ID");
 constexpr int kRepaintEveryMs = 50;
-constexpr int kPathRole = Qt::UserRole; // a folder list entry's folder
-constexpr int kMostPathsNamed = 10;     // paths a message lists before it says "and n more"
+constexpr int kPathRole = Qt::UserRole;      // a folder list entry's folder
+constexpr int kDepthRole = Qt::UserRole + 1; // its depth below the root
+constexpr int kIndentPixels = 12;
+
+// Draws each folder list entry indented by its depth, so that the names stay plain text and
+// typing a name finds it.
+class IndentedEntries : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem indented(option);
+        indented.rect.adjust(Indent(index), 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
+    }
+
+private:
+    static int Indent(const QModelIndex& index) {
+        return index.data(kDepthRole).toInt() * kIndentPixels;
+    }
+};
+constexpr int kMostPathsNamed = 10; // paths a message lists before it says "and n more"
 } // namespace
 
 frmAdd::frmAdd(frmPlayer& player) : player_(player) {
@@ -100,6 +124,8 @@ void frmAdd::BuildControls() {
     progressText->hide();
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &frmAdd::Drive1_Change);
+    Dir1->setItemDelegate(new IndentedEntries(Dir1));
+    Dir1->setIconSize(QSize(16, 16));
     connect(Dir1, &QListWidget::itemDoubleClicked, this, &frmAdd::OpenFolderItem);
     Dir1->installEventFilter(this);
     connect(cmbPattern, &QComboBox::editTextChanged, this, &frmAdd::cmbPattern_Change);
@@ -192,8 +218,9 @@ void frmAdd::SetDirPath(const QString& path) {
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     auto add = [this](const QIcon& icon, int depth, const QString& name, const QString& target) {
-        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + name, Dir1);
+        auto* item = new QListWidgetItem(icon, name, Dir1);
         item->setData(kPathRole, target);
+        item->setData(kDepthRole, depth);
         item->setToolTip(target);
     };
     QStringList chain = dirPath_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -307,11 +334,11 @@ void frmAdd::ReportNotAdded(const QStringList& paths, const QString& reason) {
     QStringList named = paths.mid(0, kMostPathsNamed);
     if (paths.size() > kMostPathsNamed)
         named << QStringLiteral("... and %1 more").arg(paths.size() - kMostPathsNamed);
-    player_.dialogs.MsgBox(QStringLiteral("Jukora could not add %1 to the library:\r\n%2\r\n\r\n%3")
-                               .arg(paths.size() == 1 ? QStringLiteral("this file")
-                                                      : QStringLiteral("these files"),
-                                    named.join(QStringLiteral("\r\n")), reason),
-                           MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+    player_.dialogs.MsgBox(
+        QStringLiteral("Jukora could not add %1 to the library:\r\n%2\r\n\r\n%3")
+            .arg(paths.size() == 1 ? QStringLiteral("this file") : QStringLiteral("these files"),
+                 named.join(QStringLiteral("\r\n")), reason),
+        MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
 }
 
 void frmAdd::ShowProgress(int done, int total) {
@@ -360,10 +387,11 @@ void frmAdd::imgAddAllOver_Click() {
     } catch (const StoreError& e) {
         datFolder.CancelUpdate();
         if (e.kind() != StoreError::Kind::IdentityRange)
-            player_.dialogs.MsgBox(QStringLiteral("Jukora could not record this folder in the "
-                                                  "library, so nothing was imported:\r\n%1\r\n\r\n%2")
-                                       .arg(folder, e.message()),
-                                   MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+            player_.dialogs.MsgBox(
+                QStringLiteral("Jukora could not record this folder in the "
+                               "library, so nothing was imported:\r\n%1\r\n\r\n%2")
+                    .arg(folder, e.message()),
+                MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
         return;
     }
 

@@ -126,7 +126,8 @@ void frmPlayer::PlayVideo(const QString& path) {
 }
 
 // An item that cannot be played says so in the title strip, without a box that would stop the
-// music until answered, is not counted, and the next tick moves on as at the end of a song.
+// music until answered, is not counted, and the tick moves on as at the end of a song once the
+// note has been up for a moment.
 void frmPlayer::ShowUnplayable(const QString& path, const QString& artist, const QString& title) {
     const QString why = FileExists(path) ? QStringLiteral("not a file Jukora can play")
                                          : QStringLiteral("file not found");
@@ -135,6 +136,7 @@ void frmPlayer::ShowUnplayable(const QString& path, const QString& artist, const
     lblTrack->adjustSize();
     titleStrip_->Redraw();
     unplayablePending_ = true;
+    unplayableShown_.start();
 }
 
 // Moves on from an item that could not be played: the queue, else the play order (a repeated
@@ -161,7 +163,9 @@ void frmPlayer::NotVideoFile() {
 void frmPlayer::tmrPlay_Timer() {
     try {
         if (unplayablePending_) {
-            MoveOnFromUnplayable();
+            // The note stays a moment, long enough to be read, then the next item starts.
+            if (unplayableShown_.elapsed() >= unplayableNoticeMs)
+                MoveOnFromUnplayable();
             return;
         }
         if (state.PlayingOther && !state.ShowingPicture &&

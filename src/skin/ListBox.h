@@ -75,7 +75,7 @@ protected:
 private:
     void SelectionChanged(const QItemSelection& selected);
     ListModel* model_;
-    int programChanges_ = 0;       // > 0 while the program changes the list or its selection
+    int programChanges_ = 0;         // > 0 while the program changes the list or its selection
     bool changedSincePress_ = false; // the last mouse press changed the selection
 };
 

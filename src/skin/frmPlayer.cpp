@@ -34,8 +34,7 @@ ListBox* MakeList(QWidget* parent, const QString& name, const QRect& twips) {
 frmPlayer::frmPlayer(PlayerServices services)
     : media{services.media, services.dialogs, QString()}, dialogs(services.dialogs),
       programFolder_(services.programFolder), commandLine_(services.commandLine),
-      handedIn_(FilesOnCommandLine(services.commandLine, services.arguments,
-                                   QDir::currentPath())),
+      handedIn_(FilesOnCommandLine(services.commandLine, services.arguments, QDir::currentPath())),
       lock_(services.programFolder) {
     setObjectName(QStringLiteral("frmPlayer"));
     setFixedSize(ToPixels(8415), ToPixels(8670));

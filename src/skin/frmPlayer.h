@@ -220,6 +220,8 @@ public:
     void EditPanelMouseOver(); // restores the edit panel's buttons only
 
     static QString Caption();
+    // How long the note on an item that cannot be played stays before the next item starts.
+    int unplayableNoticeMs = 1500;
     // Marks a window of the player's own (the add-media window, the preferences, the mini player,
     // the video window): the main window reloads its lists when it becomes active again after
     // one of these, and not after a message box or another program's window.
@@ -268,6 +270,7 @@ private:
     void ShowUnplayable(const QString& path, const QString& artist, const QString& title);
     void MoveOnFromUnplayable();
     bool unplayablePending_ = false; // the item just started could not be played
+    QElapsedTimer unplayableShown_;  // since its note went up in the title strip
     int unplayableRun_ = 0;          // items in a row that could not be played
     void ShowPosition();
     void ShowRunningTime(const QString& text);

@@ -318,6 +318,7 @@ TEST_F(Playback, AClickOnThePlayedPartOfTheBarSeeksToo) {
 
 TEST_F(Playback, ItemsThatCannotBeOpenedAreShownSkippedAndNotCounted) {
     sender.failures[QStringLiteral("open \"/m/2.mp3\" alias song")] = 275;
+    player->unplayableNoticeMs = 0;
     Activate(1); // play order: the six items of [All Media]; song 2 cannot be opened
     EXPECT_EQ(player->lblTrack->text(),
               QStringLiteral("Band - Song 2: cannot be played (file not found)"));
@@ -335,6 +336,7 @@ TEST_F(Playback, ARoundOfItemsThatCannotBeOpenedStops) {
     folder.Exec("DELETE FROM tblSong WHERE songid = 6");
     player->datSong.Refresh();
     player->SelectPlayList(0);
+    player->unplayableNoticeMs = 0;
     Activate(0);
     for (int tick = 0; tick < 20 && player->state.songplaying; ++tick)
         player->tmrPlay_Timer();
