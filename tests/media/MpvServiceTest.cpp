@@ -37,17 +37,6 @@ protected:
                            128);
         return reply;
     }
-    // Polls `done` until it holds or `ms` have passed.
-    template <typename Done> bool WaitFor(Done done, int ms) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done()) {
-            if (clock.elapsed() > ms)
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
-    }
     void OpenSong(const QString& path) {
         ASSERT_EQ(Send(QStringLiteral("open \"") + path + QStringLiteral("\" alias song")), 0u);
     }

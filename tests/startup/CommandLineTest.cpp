@@ -51,27 +51,6 @@ protected:
     }
 };
 
-// The real program with its folder, headless; the sound goes nowhere.
-QProcessEnvironment PlayerEnvironment(const QString& folder) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("JUKORA_PROGRAM_FOLDER"), folder);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("JUKORA_MPV_OPTIONS"), QStringLiteral("ao=null vo=null"));
-    return env;
-}
-
-// Waits (at most `ms`) until `done` holds, letting this process's events run meanwhile.
-template <typename Done> bool WaitFor(Done done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(CommandLine, PathsAreResolvedAndWhatNamesNoFileIsRefused) {

@@ -8,16 +8,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QProcessEnvironment PlayerEnvironment(const QString& folder) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("JUKORA_PROGRAM_FOLDER"), folder);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("JUKORA_MPV_OPTIONS"), QStringLiteral("ao=null vo=null"));
-    return env;
-}
-} // namespace
-
 TEST(SecondCopyProcess, HandsTheSongToTheRunningCopyAndExits) {
     ProgramFolderFixture folder;
     folder.FillSongs(12);

@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "media/MciSender.h"
 
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -84,3 +85,11 @@ void LoadAndReload(frmPlayer& player);
 
 // Reads a whole file's bytes (empty when it cannot be read).
 QByteArray ReadBytes(const QString& path);
+
+// Polls `done`, letting this process's events run between polls, until it holds (true) or `ms`
+// have passed (false).
+bool WaitFor(const std::function<bool()>& done, int ms);
+
+// The environment of the real program run headless on the program folder `folder`, its sound
+// going nowhere.
+QProcessEnvironment PlayerEnvironment(const QString& folder);
