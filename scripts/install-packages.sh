@@ -6,6 +6,8 @@ packages=(
   qt6-base-dev libgl-dev libmpv-dev libsqlite3-dev libx11-dev
   libgtest-dev libbenchmark-dev clang-format
   ffmpeg dbus xvfb xauth
+  # installer, icon and Debian package
+  librsvg2-bin xdotool dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

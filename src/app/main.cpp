@@ -5,6 +5,7 @@
 #include "skin/frmPlayer.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <clocale>
 #include <cstdio>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jukora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));
     // libmpv needs the C locale for numbers; Qt sets the user's locale at start.
     std::setlocale(LC_NUMERIC, "C");
 
