@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev clang-format
   ffmpeg dbus xvfb xauth
   # installer, icon and Debian package
-  librsvg2-bin xdotool dpkg-dev
+  librsvg2-bin xdotool dpkg-dev libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do
