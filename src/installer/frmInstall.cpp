@@ -124,15 +124,33 @@ frmInstall::RunEnd frmInstall::InstallRun() {
         path += u'/';
         txtPath->setText(path);
     }
-    // Stage 1: the levels, "/" separated; level 0 is the root's empty name.
+    // Stage 1: the levels are "/" separated.
     if (path.contains(u'\\'))
         return Fail(1);
-    const QStringList levels = path.split(u'/');
     // Stage 2: the root of a local file system.
     if (!IsLocalFolder(path))
         return Fail(2);
-    // Stage 3: each missing level is made, then the run starts over, so the levels are made
-    // outermost first. The walk ends at the level "Jukora", else at the last level.
+    const RunEnd walked = WalkLevels(path.split(u'/'));
+    if (walked != RunEnd::Done)
+        return walked;
+    installFolder = path;
+    if (!CopyFile(kProgram))
+        return Fail(4);
+    if (!CopyFile(kLibrary))
+        return Fail(5);
+    if (!CopyFile(kComponent))
+        return Fail(6);
+    if (!MakeLaunchers())
+        Fail(7); // reported; the installation still finishes
+    cmdInstall->setEnabled(false);
+    tmrInstall->start();
+    return RunEnd::Done;
+}
+
+// Stage 3: each missing level is made, then the run starts over, so the levels are made outermost
+// first. The walk ends at the level "Jukora", else at the last level; level 0 is the root's empty
+// name. Done when every level walked exists.
+frmInstall::RunEnd frmInstall::WalkLevels(const QStringList& levels) {
     int last = static_cast<int>(levels.size()) - 1;
     while (last > 0 && levels[last].isEmpty())
         --last;
@@ -154,17 +172,6 @@ frmInstall::RunEnd frmInstall::InstallRun() {
         if (levels[i] == kProgram)
             break;
     }
-    installFolder = path;
-    if (!CopyFile(kProgram))
-        return Fail(4);
-    if (!CopyFile(kLibrary))
-        return Fail(5);
-    if (!CopyFile(kComponent))
-        return Fail(6);
-    if (!MakeLaunchers())
-        Fail(7); // reported; the installation still finishes
-    cmdInstall->setEnabled(false);
-    tmrInstall->start();
     return RunEnd::Done;
 }
 

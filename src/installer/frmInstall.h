@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class InstallDialogs;
@@ -57,6 +58,7 @@ signals:
 private:
     enum class RunEnd { Stopped, Restart, Done };
     RunEnd InstallRun();
+    RunEnd WalkLevels(const QStringList& levels);
     RunEnd Fail(int stage);
     bool MakeLaunchers();
     void SetProgressWidth(int width);
