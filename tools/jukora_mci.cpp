@@ -5,15 +5,50 @@
 #include <QCoreApplication>
 
 #include <clocale>
+#include <cstdio>
 #include <iostream>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+// The commands are read from a copy of standard input above the low descriptors; /dev/null
+// stands on 0 itself, which libmpv's video outputs may close.
+FILE* CommandInput() {
+    const int input = fcntl(0, F_DUPFD_CLOEXEC, 3);
+    if (input < 0)
+        return nullptr;
+    const int null = open("/dev/null", O_RDONLY);
+    if (null >= 0 && null != 0) {
+        dup2(null, 0);
+        close(null);
+    }
+    return fdopen(input, "r");
+}
+
+bool ReadLine(FILE* input, std::string& line) {
+    line.clear();
+    for (int c = std::fgetc(input); c != EOF; c = std::fgetc(input)) {
+        if (c == '\n')
+            return true;
+        line += static_cast<char>(c);
+    }
+    return !line.empty();
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    FILE* input = CommandInput();
+    if (!input) {
+        std::cerr << "jukora-mci: standard input cannot be read\n";
+        return 1;
+    }
     MpvMciService service;
     std::string line;
-    while (std::getline(std::cin, line)) {
+    while (ReadLine(input, line)) {
         if (line.empty())
             continue;
         QString reply;
@@ -21,5 +56,6 @@ int main(int argc, char** argv) {
         const QString text = code == 0 ? reply : service.ErrorString(code);
         std::cout << code << ' ' << text.toStdString() << std::endl;
     }
+    std::fclose(input);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "skin/frmPlayer.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 
 #include <clocale>
@@ -18,9 +19,20 @@ bool HasDisplay() {
         return true; // the user chose a platform (offscreen, vnc, ...)
     return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
 }
+
+// The player places and moves its windows itself (the pinned video window follows the main
+// window), which a Wayland session does not allow: there it runs on XWayland.
+void PreferX11OnWayland() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    if (qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    PreferX11OnWayland();
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "Jukora needs a graphical display, and none is set (neither DISPLAY nor "
@@ -36,6 +48,8 @@ int main(int argc, char** argv) {
 
     QtDialogs dialogs;
     MpvMciService media;
+    if (auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>())
+        media.UseXConnection(x11->connection());
     frmPlayer player(PlayerServices{dialogs, media, ProgramFolder(),
                                     CommandLineText(app.arguments()), app.arguments().mid(1)});
     QObject::connect(&player, &frmPlayer::Unloaded, &app, &QApplication::quit,

@@ -102,7 +102,10 @@ void frmPlayer::txtSearch_KeyDown(int KeyCode) {
 
 // The video window comes back to the front when the search box is left; it is shown by the
 // video playback, which is not built yet.
-void frmPlayer::txtSearch_LostFocus() {}
+void frmPlayer::txtSearch_LostFocus() {
+    if (state.videofile)
+        BringVideoBack();
+}
 
 void frmPlayer::lstTracks_DblClick() {
     const int row = lstTracks->ListIndex();

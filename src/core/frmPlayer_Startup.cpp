@@ -6,6 +6,7 @@
 #include "import/FileListBox.h"
 #include "import/FileNames.h"
 #include "import/frmAdd.h"
+#include "playback/frmVideo.h"
 #include "prefs/frmInfo.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
@@ -283,8 +284,11 @@ void frmPlayer::HandOver(qint16 songId, const QString& FileName) {
 
 void frmPlayer::File1_DblClick() {
     state.PlayingOther = true;
+    video()->ShowNormal();
     PlaySong(0, File1->Path() + QLatin1Char('/') + File1->FileName());
+    video::SetDeviceVolume(media, state.AliasName, QStringLiteral("all"), 0);
     File1->hide();
+    imgNoSeperateOver_Click();
 }
 
 void frmPlayer::Form_Unload() {
@@ -296,6 +300,8 @@ void frmPlayer::Form_Unload() {
     tmrCueSong.stop();
     video::CloseAllAliases(media);
     skin_->hide();
+    if (video_)
+        video_->Unload();
     if (FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe"))))
         SendNowPlaying(QString(), QString(), false);
     video::CloseAllDevices(media);

@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <X11/Xlib.h>
+#include <fcntl.h>
 #include <mpv/client.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <string_view>
 
@@ -24,40 +27,60 @@ struct MpvMciService::Player {
     static void Wakeup(void* self) { static_cast<Player*>(self)->eventsWaiting.store(true); }
     // The picture's own X window inside the parent named at open, so that "put ... window at"
     // can place it; 0 without a window system (the picture then goes straight to the parent).
-    Display* display = nullptr;
-    Window surface = 0;
+    // Made on the service's X connection (the toolkit's when it was given one).
+    xcb_connection_t* connection = nullptr;
+    xcb_window_t surface = 0;
     QRect placed;
     ~Player() {
         if (handle)
             mpv_terminate_destroy(handle); // the player lets go of the surface first
-        if (surface)
-            XDestroyWindow(display, surface);
-        if (display)
-            XCloseDisplay(display);
+        if (surface) {
+            xcb_destroy_window(connection, surface);
+            xcb_flush(connection);
+        }
     }
-    // Makes the surface as a child of `parent`, filling it. Returns the window mpv draws into.
-    int64_t MakeSurface(int64_t parent) {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            return parent;
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, static_cast<Window>(parent), &attributes))
-            return parent;
-        surface = XCreateSimpleWindow(display, static_cast<Window>(parent), 0, 0,
-                                      std::max(1, attributes.width), std::max(1, attributes.height),
-                                      0, 0, BlackPixel(display, DefaultScreen(display)));
-        XMapWindow(display, surface);
-        XSync(display, False);
-        return static_cast<int64_t>(surface);
+    // Makes the surface as a child of `parent`, filling it. False when `parent` is no window.
+    bool MakeSurface(xcb_connection_t* x, xcb_window_t parent) {
+        xcb_generic_error_t* error = nullptr;
+        xcb_get_geometry_reply_t* geometry =
+            xcb_get_geometry_reply(x, xcb_get_geometry(x, parent), &error);
+        free(error);
+        if (!geometry)
+            return false;
+        const uint16_t width = std::max<uint16_t>(1, geometry->width);
+        const uint16_t height = std::max<uint16_t>(1, geometry->height);
+        free(geometry);
+        const xcb_setup_t* setup = xcb_get_setup(x);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+        const uint32_t black[] = {screen ? screen->black_pixel : 0};
+        const xcb_window_t window = xcb_generate_id(x);
+        error = xcb_request_check(
+            x, xcb_create_window_checked(x, XCB_COPY_FROM_PARENT, window, parent, 0, 0, width,
+                                         height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                                         XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, black));
+        if (error) {
+            free(error);
+            return false;
+        }
+        connection = x;
+        surface = window;
+        xcb_map_window(x, window);
+        xcb_flush(x);
+        return true;
     }
+    // Places the surface; the rectangle is already inside what X11 accepts.
     void Place(const QRect& rect) {
         placed = rect;
         if (!surface)
             return;
-        XMoveResizeWindow(display, surface, rect.x(), rect.y(),
-                          static_cast<unsigned>(std::max(1, rect.width())),
-                          static_cast<unsigned>(std::max(1, rect.height())));
-        XSync(display, False);
+        const uint32_t values[] = {static_cast<uint32_t>(rect.x()), static_cast<uint32_t>(rect.y()),
+                                   static_cast<uint32_t>(rect.width()),
+                                   static_cast<uint32_t>(rect.height())};
+        xcb_configure_window(connection, surface,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             values);
+        xcb_flush(connection);
     }
     double Number(const char* property) const {
         double value = 0;
@@ -244,12 +267,54 @@ bool ToNumber(const QString& text, double* value) {
     return ok && std::isfinite(*value);
 }
 
+// X11 places windows with 16-bit coordinates and sizes. The video outputs allocate a picture
+// of the window's size, so the size is kept to what they can draw.
+constexpr int kLowestPlace = -32768, kHighestPlace = 32767, kLargestSide = 8192;
+
 } // namespace
 
-MpvMciService::MpvMciService() : extraOptions_(qEnvironmentVariable("JUKORA_MPV_OPTIONS")) {}
+void KeepDescriptorZeroTaken() {
+    if (fcntl(0, F_GETFD) != -1 || errno != EBADF)
+        return;
+    const int fd = open("/dev/null", O_RDWR);
+    if (fd > 0) { // taken meanwhile by another thread: put /dev/null there all the same
+        dup2(fd, 0);
+        close(fd);
+    }
+}
+
+MpvMciService::MpvMciService() : extraOptions_(qEnvironmentVariable("JUKORA_MPV_OPTIONS")) {
+    KeepDescriptorZeroTaken();
+}
 
 MpvMciService::~MpvMciService() {
     players_.clear();
+    if (ownConnection_)
+        xcb_disconnect(connection_);
+}
+
+void MpvMciService::UseXConnection(xcb_connection_t* connection) {
+    if (ownConnection_ || !connection)
+        return; // a surface may already stand on the service's own connection
+    connection_ = connection;
+    connectionTried_ = true;
+}
+
+xcb_connection_t* MpvMciService::XConnection() {
+    if (connectionTried_)
+        return connection_;
+    connectionTried_ = true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return nullptr;
+    KeepDescriptorZeroTaken();
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    connection_ = connection;
+    ownConnection_ = true;
+    return connection_;
 }
 
 QString MpvMciService::ErrorString(quint32 code) {
@@ -273,6 +338,8 @@ QString MpvMciService::ErrorString(quint32 code) {
         return QStringLiteral("The media engine could not be started.");
     case TimedOut:
         return QStringLiteral("The media engine did not answer in time.");
+    case BadWindow:
+        return QStringLiteral("The window named for the picture does not exist.");
     default:
         return {};
     }
@@ -363,6 +430,9 @@ quint32 MpvMciService::Open(Request& r) {
     if (!QFileInfo(path).isFile())
         return FileNotFound;
 
+    // libmpv's video outputs may close descriptor 0 without owning it: whatever is opened next
+    // would get 0 and be closed under its owner. It is kept on /dev/null.
+    KeepDescriptorZeroTaken();
     auto player = std::make_shared<Player>();
     player->handle = mpv_create();
     if (!player->handle)
@@ -371,17 +441,26 @@ quint32 MpvMciService::Open(Request& r) {
     // Each song opens a player of its own: none of the built-in scripts (web streams, on-screen
     // statistics and console, conditional profiles) can be used here, and each would be one
     // more thread and scripting engine started with every song. Sound servers list it by name.
+    // The video output draws with OpenGL: where Vulkan is missing (no driver, a virtual
+    // display), libmpv's failed Vulkan start closes descriptor 0, which it does not own, from
+    // its video thread, and a second player's X connection can be the one that stands there.
     for (const char* option :
          {"terminal=no", "idle=yes", "pause=yes", "keep-open=yes", "audio-fallback-to-null=yes",
           "input-default-bindings=no", "input-vo-keyboard=no", "osc=no", "force-window=no",
           "audio-client-name=Jukora", "ytdl=no", "load-stats-overlay=no", "load-osd-console=no",
-          "load-auto-profiles=no"}) {
+          "load-auto-profiles=no", "input-terminal=no", "gpu-api=opengl"}) {
         const QByteArray pair(option);
         const qsizetype eq = pair.indexOf('=');
         mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
     }
     if (parent != 0) {
-        int64_t wid = player->MakeSurface(parent);
+        // A window id that names no window is refused here: handed on, it would end the
+        // process with an X error.
+        xcb_connection_t* x = XConnection();
+        if (x && (parent < 0 || parent > UINT32_MAX ||
+                  !player->MakeSurface(x, static_cast<xcb_window_t>(parent))))
+            return BadWindow;
+        int64_t wid = player->surface ? static_cast<int64_t>(player->surface) : parent;
         mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
         // Only outputs that draw into a given window: others would open windows of their own.
         mpv_set_option_string(h, "vo", "gpu,x11");
@@ -421,11 +500,13 @@ quint32 MpvMciService::Open(Request& r) {
 quint32 MpvMciService::Close(Request& r) {
     if (r.words.size() != 1)
         return BadParameter;
-    if (Is(r.words[0], "all")) {
+    quint32 code = Ok;
+    if (Is(r.words[0], "all"))
         players_.clear();
-        return Ok;
-    }
-    return players_.remove(r.words[0].toLower()) ? Ok : NotOpen;
+    else if (!players_.remove(r.words[0].toLower()))
+        code = NotOpen;
+    KeepDescriptorZeroTaken();
+    return code;
 }
 
 namespace {
@@ -441,12 +522,17 @@ quint32 Play(Player& p, Request& r) {
     double n = 0;
     p.stopAt = -1;
     for (int i = 0; i + 1 < w.size(); i += 2) {
-        if (!ToNumber(w[i + 1], &n) || p.Scale() <= 0)
+        if (!ToNumber(w[i + 1], &n) || n < 0)
             return Code::BadParameter;
+        // Without a frame rate a count of frames has no place; 0 (as the device wrapper sends
+        // for "the whole item") means the start, or no end.
+        if (p.Scale() <= 0 && n != 0)
+            return Code::BadParameter;
+        const double seconds = p.Scale() > 0 ? n / p.Scale() : 0;
         if (Is(w[i], "from"))
-            p.Seek(n / p.Scale());
+            p.Seek(seconds);
         else if (Is(w[i], "to"))
-            p.stopAt = n / p.Scale() < p.LengthSeconds() ? n / p.Scale() : -1;
+            p.stopAt = seconds > 0 && seconds < p.LengthSeconds() ? seconds : -1;
         else
             return Code::BadParameter;
     }
@@ -489,7 +575,7 @@ quint32 Seek(Player& p, Request& r) {
     if (Is(w[1], "end"))
         seconds = p.LengthSeconds();
     else if (!Is(w[1], "start")) {
-        if (!ToNumber(w[1], &n) || p.Scale() <= 0)
+        if (!ToNumber(w[1], &n) || n < 0 || p.Scale() <= 0)
             return Code::BadParameter;
         seconds = n / p.Scale();
     }
@@ -561,7 +647,9 @@ quint32 Put(Player& p, Request& r) {
         if (!ok)
             return Code::BadParameter;
     }
-    p.Place(QRect(rect[0], rect[1], rect[2], rect[3]));
+    auto place = [](int n) { return std::clamp(n, kLowestPlace, kHighestPlace); };
+    auto side = [](int n) { return std::clamp(n, 1, kLargestSide); };
+    p.Place(QRect(place(rect[0]), place(rect[1]), side(rect[2]), side(rect[3])));
     return Code::Ok;
 }
 

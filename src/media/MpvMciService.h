@@ -26,6 +26,8 @@
 
 #include <memory>
 
+struct xcb_connection_t;
+
 class MpvMciService final : public MciSender {
 public:
     enum Code : quint32 {
@@ -38,6 +40,7 @@ public:
         BadParameter,
         EngineFailed,
         TimedOut,
+        BadWindow,
     };
     static constexpr int kOpenTimeoutMs = 5000;
 
@@ -52,6 +55,9 @@ public:
     int OpenAliasCount() const { return static_cast<int>(players_.size()); }
     // Where the last "put ... window at" placed the alias's picture (empty when never placed).
     QRect VideoRect(const QString& alias);
+    // Pictures are drawn through this X connection (the toolkit's, so that no second connection
+    // is needed); without one the service opens its own on first use.
+    void UseXConnection(xcb_connection_t* connection);
 
     struct Player;
     struct Request;
@@ -94,4 +100,12 @@ private:
     // The reply of the command under way, kept between commands so that its memory is reused.
     QString reply_;
     QString extraOptions_;
+    xcb_connection_t* XConnection();
+    xcb_connection_t* connection_ = nullptr;
+    bool ownConnection_ = false, connectionTried_ = false;
 };
+
+// libmpv's video outputs can close descriptor 0, which they do not own; the next descriptor
+// opened (an X connection, a pipe) would land there and be closed under its owner. Puts
+// /dev/null on 0 when it is found closed.
+void KeepDescriptorZeroTaken();

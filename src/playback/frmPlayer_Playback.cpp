@@ -94,37 +94,6 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
     state.LastWasVideo = false;
 }
 
-// The video window is not built yet. A video plays through the device wrapper without a window
-// of the player's (the media service then shows it in a window of its own), so that library
-// videos and background files still play, with their length and speed scale.
-void frmPlayer::PlayVideo(const QString& path) {
-    video::CloseDevice(media, state.AliasName);
-    const QString type = path.right(3).compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0
-                             ? QStringLiteral("AviVideo")
-                             : QStringLiteral("MPEGVideo");
-    state.typeDevice = type;
-    video::OpenDevice(media, 0, state.AliasName, TrimBlanks(path), type);
-    video::PlayDevice(media, state.AliasName, QString(), QString());
-    state.VideoStarted = true;
-    try {
-        state.VideoFrameRate = static_cast<qint16>(video::DeviceFrameRate(media, state.AliasName));
-    } catch (const std::exception&) {
-        state.VideoFrameRate = 0; // no length: the file did not open
-    }
-    const qint32 frames = video::DeviceLengthFrames(media, state.AliasName);
-    if (state.videofile && state.VideoFrameRate > 0) {
-        picSongProgress->SetScaleWidth(static_cast<double>(frames) / state.VideoFrameRate);
-        state.VideoLengthText = video::FormatDuration(media, frames * 1000 / state.VideoFrameRate);
-        if (!state.LastWasVideo) {
-            picSpeed->SetScaleWidth(200);
-            lblSongSpeed->SetLeft(100);
-        }
-        volchanged();
-        ReapplySpeed();
-        state.LastWasVideo = true;
-    }
-}
-
 // An item that cannot be played says so in the title strip, without a box that would stop the
 // music until answered, is not counted, and the tick moves on as at the end of a song once the
 // note has been up for a moment.
@@ -153,13 +122,6 @@ void frmPlayer::MoveOnFromUnplayable() {
     EndOfSongCode(false);
 }
 
-void frmPlayer::NotVideoFile() {
-    if (!state.PlayingOther)
-        video::CloseDevice(media, state.AliasName);
-    state.videofile = false;
-    state.seperatevideo = false;
-}
-
 void frmPlayer::tmrPlay_Timer() {
     try {
         if (unplayablePending_) {
@@ -168,14 +130,8 @@ void frmPlayer::tmrPlay_Timer() {
                 MoveOnFromUnplayable();
             return;
         }
-        if (state.PlayingOther && !state.ShowingPicture &&
-            video::DevicePercentPlayed(media, state.AliasName) == 100 && File1->count() > 0) {
-            if (!state.RepeatOneVideo)
-                File1->setCurrentRow(
-                    File1->currentRow() >= File1->count() - 1 ? 0 : File1->currentRow() + 1);
-            PlaySong(0, File1->Path() + QLatin1Char('/') + File1->FileName());
-            video::SetDeviceVolume(media, state.AliasName, QStringLiteral("all"), 0);
-        }
+        if (state.PlayingOther)
+            BackgroundTick();
         const bool ended = state.videofile
                                ? video::DevicePercentPlayed(media, state.AliasName) == 100
                                : MP3::SongFinished(media);
@@ -214,6 +170,7 @@ void frmPlayer::ShowRunningTime(const QString& text) {
 
 void frmPlayer::ShowPosition() {
     if (state.videofile) {
+        DockVideo(true);
         const double seconds = static_cast<double>(video::DevicePosition(media, state.AliasName)) /
                                state.VideoFrameRate;
         lblProgress->SetLeft(seconds - lblProgress->Width() / 2);
@@ -228,6 +185,8 @@ void frmPlayer::ShowPosition() {
     lblProgress->SetLeft(MP3::SongPositionSecs(media) - lblProgress->Width() / 2);
     imgprogress->SetWidth(lblProgress->Left() + lblProgress->Width());
     ShowRunningTime(MP3::SongPositionText(media) + QLatin1Char('/') + video::SongLengthText(media));
+    if (state.PlayingOther)
+        DockVideo(false);
 }
 
 void frmPlayer::EndOfSongCode(bool repeatAllowed) {

@@ -2,6 +2,7 @@
 
 #include "import/FileListBox.h"
 #include "import/frmAdd.h"
+#include "playback/frmVideo.h"
 #include "prefs/frmInfo.h"
 #include "skin/frmSkin.h"
 
@@ -75,6 +76,7 @@ bool frmPlayer::CameBackFromOwnWindow() const {
 
 frmPlayer::~frmPlayer() {
     Form_Unload();
+    delete video_; // after every alias is closed: nothing draws into it any more
     delete add_;
     delete info_;
     delete skin_;
@@ -103,7 +105,7 @@ void frmPlayer::BuildControls() {
     txtSearch->setObjectName(QStringLiteral("txtSearch"));
     PlaceTwips(txtSearch, TwipsRect(5400, 240, 2055, 285));
 
-    lstPlayLists = MakeList(this, QStringLiteral("lstPlayLists"), TwipsRect(360, 720, 2760, 4695));
+    lstPlayLists = MakeList(this, QStringLiteral("lstPlayLists"), TwipsRect(360, 1080, 2775, 4545));
     lstArtist = MakeList(this, QStringLiteral("lstArtist"), TwipsRect(3240, 720, 4215, 3375));
     lblSlider =
         MakeLabel(this, QStringLiteral("lblSlider"), TwipsRect(3120, 4080, 4335, 135), QString());
@@ -124,7 +126,7 @@ void frmPlayer::BuildControls() {
 
     File1 = new FileListBox(this);
     File1->setObjectName(QStringLiteral("File1"));
-    PlaceTwips(File1, TwipsRect(360, 720, 2760, 4695));
+    PlaceTwips(File1, TwipsRect(360, 4200, 2775, 1260));
     File1->hide();
     connect(File1, &QListWidget::itemDoubleClicked, this, [this] { File1_DblClick(); });
 
@@ -232,13 +234,13 @@ void frmPlayer::BuildButtons() {
         {&imgCue, "imgCue", TwipsRect(7560, 4320, 675, 675), "cue song", true},
         {&imgAdd, "imgAdd", TwipsRect(7560, 5040, 675, 675), "add to playlist", true},
         {&imgDelete, "imgDelete", TwipsRect(7560, 5760, 675, 675), "delete from playlist", true},
-        {&imgVid, "imgVid", TwipsRect(360, 5520, 675, 675), "play a background video", false},
-        {&imgSeperate, "imgSeperate", TwipsRect(1080, 5520, 675, 675), "seperate video from player",
+        {&imgVid, "imgVid", TwipsRect(480, 5760, 600, 600), "play a background video", false},
+        {&imgSeperate, "imgSeperate", TwipsRect(1200, 5760, 600, 600), "seperate video from player",
          false},
-        {&imgNoSeperate, "imgNoSeperate", TwipsRect(1080, 5520, 675, 675), "pin video to player",
+        {&imgNoSeperate, "imgNoSeperate", TwipsRect(1200, 5760, 600, 600), "pin video to player",
          false},
-        {&imgRepeatVid, "imgRepeatVid", TwipsRect(1800, 5520, 675, 675), "repeat 1 video", false},
-        {&imgNoRepeatVid, "imgNoRepeatVid", TwipsRect(1800, 5520, 675, 675), "normal video play",
+        {&imgRepeatVid, "imgRepeatVid", TwipsRect(1920, 5760, 600, 600), "repeat 1 video", false},
+        {&imgNoRepeatVid, "imgNoRepeatVid", TwipsRect(1920, 5760, 600, 600), "normal video play",
          false},
         {&imgUnCue, "imgUnCue", TwipsRect(7200, 6480, 255, 255), "un-cue song", false},
         {&imgPlay, "imgPlay", TwipsRect(360, 6840, 675, 675), "play", false},
@@ -268,6 +270,7 @@ void frmPlayer::BuildButtons() {
     connect(imgEdit.over, &SkinImage::clicked, this, &frmPlayer::imgEditOver_Click);
     connect(imgAdd.over, &SkinImage::clicked, this, &frmPlayer::imgAddOver_Click);
     connect(imgDelete.over, &SkinImage::clicked, this, &frmPlayer::imgDeleteOver_Click);
+    ConnectVideoButtons();
     // The video pinning pair swaps only once something has been sent to the video window.
     for (ImagePair* pin : {&imgSeperate, &imgNoSeperate}) {
         disconnect(pin->normal, &SkinImage::mouseMoved, this, nullptr);
@@ -329,6 +332,8 @@ void frmPlayer::NoMouseOvers() {
     QFont font = lblCopyright->font();
     font.setUnderline(false);
     lblCopyright->setFont(font);
+    if (state.videofile || state.PlayingOther)
+        BringVideoBack();
     for (ImagePair* pair :
          {&imgPlay,   &imgSkin,     &imgStop,       &imgPause,  &imgVolUp,     &imgVolDown,
           &imgBrowse, &imgCue,      &imgAdd,        &imgDelete, &imgNew,       &imgEdit,

@@ -36,6 +36,7 @@ class TitleStrip;
 class frmAdd;
 class frmInfo;
 class frmSkin;
+class frmVideo;
 
 // What the main window is given by the program (or by a test).
 struct PlayerServices {
@@ -164,9 +165,19 @@ public:
     void imgUnCueOver_Click();
     void tmrCueSong_Timer();
     void SendNowPlaying(const QString& title, const QString& artist, bool enabled);
-    // The video window is not built yet: these keep their names and only clear the video state.
+
+    // The video window and the background visuals (playback/frmPlayer_Video.cpp).
+    frmVideo* video(); // made and loaded on first use
+    frmVideo* videoIfMade() const { return video_; }
     void PlayVideo(const QString& path);
     void NotVideoFile();
+    void imgVidOver_Click();
+    void imgRepeatVidOver_Click();
+    void imgNoRepeatVidOver_Click();
+    void imgSeperateOver_Click();
+    void imgNoSeperateOver_Click();
+    void PlacePlayLists(int height); // lstPlayLists at its place with this height
+    void BringVideoBack();           // shows the video window in front, in its normal state
 
     // Transport, seek, speed, volume, title and splitter.
     void imgPlayOver_Click();
@@ -262,6 +273,14 @@ private:
     } artistOrder_;
     const ArtistOrder& ArtistsInOrder();
     void BuildTransport();
+    void ConnectVideoButtons();
+    void PlayVideoFile(const QString& path);
+    void ShowLibraryVideoLength();
+    void PlayNextBackground();
+    void SelectNextBackground();
+    QString SelectedBackgroundPath() const;
+    void BackgroundTick();
+    void DockVideo(bool libraryVideo);
     void BuildPanels();
     qint16 SelectedSongId();
     void RemoveSelectedTrackLine();
@@ -287,6 +306,7 @@ private:
     frmSkin* skin_ = nullptr;
     frmInfo* info_ = nullptr;
     frmAdd* add_ = nullptr;
+    frmVideo* video_ = nullptr;
     bool libraryUsable_ = false;
     bool unloaded_ = false;
     // The last window other than this one that had the focus, and whether this window has been
