@@ -35,7 +35,8 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         PlayVideo(thisfilename);
         return;
     }
-    state.videofile = false;
+    // `videofile` still tells, until the window closes, that a library video is under way: its
+    // closing stops it before anything else opens.
     state.lblNowPlaying = QString::number(thissongID);
     if (!state.PlayingOther)
         File1->hide();
@@ -90,6 +91,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         volchanged();
         countStart();
     }
+    state.videofile = false;
     ReapplySpeed();
     state.LastWasVideo = false;
 }
