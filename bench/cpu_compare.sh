@@ -3,14 +3,17 @@
 # 10 ms tick running, against the mpv player playing the same file without video. Both play at
 # the same time, so that both see the same machine; a virtual machine's figures for a window of
 # 20 s vary by a tenth from one window to the next. Several rounds; the medians are compared.
-# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output]
+# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output] [item]
 #   audio output: null (mpv's null output, the default) or pulse (a PulseAudio server of its own
 #   with a null sink, started here: the path the sound takes on a desktop). As root on Debian.
+#   item: song (the default), or video: a 640x360, 25 fps library video that the player shows in
+#   its pinned video window, against "mpv --vo=x11" showing the same file.
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-20}
 rounds=${3:-3}
 ao=${4:-null}
+item=${5:-song}
 for tool in mpv sqlite3 bc xvfb-run; do
   command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "${tool/xvfb-run/xvfb}"; }
 done
@@ -24,9 +27,19 @@ if [ "$ao" = pulse ]; then
     --load=module-native-protocol-unix 2> /dev/null
   for _ in $(seq 50); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
 fi
-ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$work/song.mp3"
+if [ "$item" = video ]; then
+  file=$work/clip.mpg
+  ffmpeg -loglevel error -y -f lavfi -i "testsrc=duration=$((seconds + 30)):size=640x360:rate=25" \
+    -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -c:v mpeg1video -q:v 4 -c:a mp2 \
+    -shortest "$file"
+  other=(--vo=x11)
+else
+  file=$work/song.mp3
+  ffmpeg -loglevel error -y -f lavfi -i "sine=frequency=440:duration=$((seconds + 30))" -ar 44100 "$file"
+  other=(--no-video)
+fi
 cp "$build/dbMedia.mdb" "$work/dbMedia.mdb"
-sqlite3 "$work/dbMedia.mdb" "INSERT INTO tblSong (songid, Title, artist, filepath) VALUES (1, 'Tone', 'Test', '$work/song.mp3')"
+sqlite3 "$work/dbMedia.mdb" "INSERT INTO tblSong (songid, Title, artist, filepath) VALUES (1, 'Tone', 'Test', '$file')"
 
 # CPU seconds (user + system) a process used so far, all its threads.
 cpu() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / hz }' "/proc/$1/stat"; }
@@ -40,15 +53,15 @@ started() { # command line pattern: the newest process whose command line starts
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=$ao"
 : > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"
 for round in $(seq "$rounds"); do
-  xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$work/song.mp3" 2> /dev/null &
-  mpv --no-video --ao="$ao" --no-terminal "$work/song.mp3" &
+  xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$file" 2> /dev/null &
+  xvfb-run -a -s "-screen 0 800x700x24" mpv "${other[@]}" --ao="$ao" --no-terminal "$file" &
   # The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
   floor=""
   if [ -x "$build/jukora-loop-floor" ]; then
     xvfb-run -a -s "-screen 0 800x700x24" "$build/jukora-loop-floor" "$work" 2> /dev/null &
   fi
-  player=$(started "$build/Jukora $work/song.mp3")
-  music=$(started "mpv --no-video --ao=$ao --no-terminal $work/song.mp3")
+  player=$(started "$build/Jukora $file")
+  music=$(started "mpv ${other[*]} --ao=$ao --no-terminal $file")
   [ -x "$build/jukora-loop-floor" ] && floor=$(started "$build/jukora-loop-floor $work")
   sleep 5
   j0=$(cpu "$player"); m0=$(cpu "$music"); f0=$([ -n "$floor" ] && cpu "$floor" || echo 0)
@@ -56,7 +69,7 @@ for round in $(seq "$rounds"); do
   j=$(echo "$(cpu "$player") - $j0" | bc); m=$(echo "$(cpu "$music") - $m0" | bc)
   echo "$j" >> "$work/jukora"; echo "$m" >> "$work/mpv"
   echo "scale=2; $j / $m" | bc >> "$work/ratio"
-  line="round $round: jukora (window shown, tick running) $j s, mpv --no-video $m s, ratio $(tail -1 "$work/ratio")"
+  line="round $round: jukora (window shown, tick running) $j s, mpv ${other[*]} $m s, ratio $(tail -1 "$work/ratio")"
   if [ -n "$floor" ]; then
     f=$(echo "$(cpu "$floor") - $f0" | bc); echo "$f" >> "$work/floor"
     line="$line, empty Qt window with a 10 ms timer $f s"
@@ -66,5 +79,5 @@ for round in $(seq "$rounds"); do
   wait
 done
 j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
-echo "audio output $ao; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
+echo "$item, audio output $ao; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
 if [ -s "$work/floor" ]; then echo "median empty Qt window with a 10 ms timer: $(median < "$work/floor") s"; fi

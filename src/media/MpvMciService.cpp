@@ -350,6 +350,11 @@ QRect MpvMciService::VideoRect(const QString& alias) {
     return p ? p->placed : QRect();
 }
 
+double MpvMciService::VolumeOf(const QString& alias) {
+    const Player* p = Find(alias);
+    return p ? p->Number("volume") * 10 : -1;
+}
+
 MpvMciService::Player* MpvMciService::Find(const QString& alias) {
     const auto it = players_.find(alias.toLower());
     return it == players_.end() ? nullptr : it->get();

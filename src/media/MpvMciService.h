@@ -55,6 +55,8 @@ public:
     int OpenAliasCount() const { return static_cast<int>(players_.size()); }
     // Where the last "put ... window at" placed the alias's picture (empty when never placed).
     QRect VideoRect(const QString& alias);
+    // The alias's volume on the 0..1000 scale of "setaudio" (-1 when it is not open).
+    double VolumeOf(const QString& alias);
     // Pictures are drawn through this X connection (the toolkit's, so that no second connection
     // is needed); without one the service opens its own on first use.
     void UseXConnection(xcb_connection_t* connection);

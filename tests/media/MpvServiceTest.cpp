@@ -76,6 +76,26 @@ TEST_F(Service, SeekAndPlayFromMoveThePosition) {
     ASSERT_EQ(Send(QStringLiteral("play song from 2000")), 0u);
     EXPECT_GE(Ask(QStringLiteral("status song position")), 1950);
     EXPECT_EQ(Send(QStringLiteral("seek song to somewhere")), MpvMciService::BadParameter);
+    // A negative place is refused, never counted from the end.
+    EXPECT_EQ(Send(QStringLiteral("seek song to -5000")), MpvMciService::BadParameter);
+    EXPECT_EQ(Send(QStringLiteral("play song from -10000")), MpvMciService::BadParameter);
+    EXPECT_EQ(Send(QStringLiteral("play song from 0 to -1")), MpvMciService::BadParameter);
+    EXPECT_GE(Ask(QStringLiteral("status song position")), 1950);
+}
+
+// Sound through the device wrapper has no frame rate: its whole-item play ("from 0 to 0", the
+// length in frames being 0) plays it from the start to its end.
+TEST_F(Service, AnAliasWithoutAFrameRatePlaysWholeFromZeroToZero) {
+    const QString alias = QStringLiteral("m");
+    ASSERT_EQ(video::OpenDevice(media, 0, alias, Media("short.wav"), QStringLiteral("MPEGVideo")),
+              QStringLiteral("Success"));
+    EXPECT_EQ(video::DeviceLengthFrames(media, alias), 0);
+    EXPECT_EQ(video::PlayDevice(media, alias, QString(), QString()), QStringLiteral("Success"));
+    EXPECT_EQ(Mode(alias), QStringLiteral("playing"));
+    EXPECT_EQ(Send(QStringLiteral("play m from 0 to 0")), 0u);
+    EXPECT_EQ(Send(QStringLiteral("play m from 10 to 0")), MpvMciService::BadParameter);
+    ASSERT_EQ(Send(QStringLiteral("set m time format ms")), 0u);
+    EXPECT_TRUE(WaitFor([&] { return Ask(QStringLiteral("status m position")) >= 1500; }, 5000));
 }
 
 TEST_F(Service, SpeedChangesHowFastThePositionRuns) {
@@ -167,7 +187,7 @@ TEST_F(Service, FailuresHaveTheirOwnCodesAndTexts) {
     OpenSong(Media("tone.wav"));
     EXPECT_EQ(Send(QStringLiteral("open \"") + Media("tone.mp3") + QStringLiteral("\" alias SONG")),
               MpvMciService::AliasInUse);
-    for (quint32 code : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u})
+    for (quint32 code : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u})
         EXPECT_FALSE(service.ErrorString(code).isEmpty()) << code;
 }
 

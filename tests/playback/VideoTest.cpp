@@ -260,8 +260,8 @@ TEST_F(Video, AFolderWithNothingPlayableEndsAfterOneRound) {
 TEST_F(Video, BackgroundVideosAdvanceAtTheirEndOrRepeat) {
     MakeOther({QStringLiteral("a.mpg"), QStringLiteral("b.avi")});
     PlayOther(0);
-    EXPECT_GE(sender.IndexOf(QStringLiteral("open \"") + folder.File(QStringLiteral("Other/a.mpg"))),
-              0);
+    EXPECT_GE(
+        sender.IndexOf(QStringLiteral("open \"") + folder.File(QStringLiteral("Other/a.mpg"))), 0);
     // Muted before it plays.
     EXPECT_LT(sender.IndexOf(QStringLiteral("setaudio movie0 Volume to 0")),
               sender.IndexOf(QStringLiteral("play movie0")));
@@ -271,7 +271,8 @@ TEST_F(Video, BackgroundVideosAdvanceAtTheirEndOrRepeat) {
     sender.positionFrames = sender.lengthFrames;
     Tick(1);
     EXPECT_EQ(Selected(), QStringLiteral("b.avi"));
-    EXPECT_GE(sender.IndexOf(QStringLiteral("open \"") + folder.File(QStringLiteral("Other/b.avi")) +
+    EXPECT_GE(sender.IndexOf(QStringLiteral("open \"") +
+                             folder.File(QStringLiteral("Other/b.avi")) +
                              QStringLiteral("\" type AviVideo")),
               0);
     player->imgNoRepeatVidOver_Click();
