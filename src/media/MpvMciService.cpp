@@ -524,8 +524,8 @@ quint32 Play(Player& p, Request& r) {
     const QStringList& w = r.words;
     if (w.size() % 2 != 0)
         return Code::BadParameter;
-    double n = 0;
-    p.stopAt = -1;
+    // All words are checked before anything moves.
+    double from = -1, to = -1, n = 0;
     for (int i = 0; i + 1 < w.size(); i += 2) {
         if (!ToNumber(w[i + 1], &n) || n < 0)
             return Code::BadParameter;
@@ -535,12 +535,15 @@ quint32 Play(Player& p, Request& r) {
             return Code::BadParameter;
         const double seconds = p.Scale() > 0 ? n / p.Scale() : 0;
         if (Is(w[i], "from"))
-            p.Seek(seconds);
+            from = seconds;
         else if (Is(w[i], "to"))
-            p.stopAt = seconds > 0 && seconds < p.LengthSeconds() ? seconds : -1;
+            to = seconds > 0 && seconds < p.LengthSeconds() ? seconds : -1;
         else
             return Code::BadParameter;
     }
+    p.stopAt = to;
+    if (from >= 0)
+        p.Seek(from);
     p.stopped = false;
     return p.Hold(false) < 0 ? Code::CannotPlay : Code::Ok;
 }
