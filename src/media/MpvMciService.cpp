@@ -542,7 +542,10 @@ quint32 Play(Player& p, Request& r) {
             return Code::BadParameter;
     }
     p.stopAt = to;
-    if (from >= 0)
+    // A seek waits for the picture at its place; an item standing at its start (just opened,
+    // or stopped) needs none, and its first frame shows that much sooner.
+    const bool atStart = p.PositionSeconds() == 0 && !p.seen.eof;
+    if (from > 0 || (from == 0 && !atStart))
         p.Seek(from);
     p.stopped = false;
     return p.Hold(false) < 0 ? Code::CannotPlay : Code::Ok;

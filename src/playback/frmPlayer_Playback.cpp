@@ -73,6 +73,11 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
             video::CloseAllDevices(media);
             state.PlayingOther = false;
             PlayVideo(path);
+            if (!videoOpened_) {
+                ShowUnplayable(path, songArtist, songTitle);
+                return;
+            }
+            unplayableRun_ = 0;
             countStart();
             return;
         }

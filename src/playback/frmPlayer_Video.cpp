@@ -58,6 +58,7 @@ void frmPlayer::PlacePlayLists(int height) {
 
 void frmPlayer::PlayVideo(const QString& path) {
     frmVideo* window = video();
+    videoOpened_ = false;
     state.VideoStarted = true;
     File1->hide();
     PlacePlayLists(2010);
@@ -68,7 +69,7 @@ void frmPlayer::PlayVideo(const QString& path) {
     if (kind == VisualKind::Picture) {
         state.ShowingPicture = true;
         state.PictureTicks = 0;
-        window->ShowPicture(TrimBlanks(path));
+        videoOpened_ = window->ShowPicture(TrimBlanks(path));
     } else if (kind == VisualKind::Video) {
         PlayVideoFile(TrimBlanks(path));
     } else {
@@ -95,8 +96,9 @@ void frmPlayer::PlayVideoFile(const QString& path) {
     }
     state.firstvideo = false;
     Step([&] {
-        video::OpenDevice(media, static_cast<qint32>(window->winId()), state.AliasName, path,
-                          state.typeDevice);
+        videoOpened_ =
+            video::OpenDevice(media, static_cast<qint32>(window->winId()), state.AliasName, path,
+                              state.typeDevice) == QLatin1String("Success");
     });
     // A background item is muted by its caller; muted before it plays, it is never heard.
     if (state.PlayingOther)

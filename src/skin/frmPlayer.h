@@ -307,6 +307,7 @@ private:
     frmInfo* info_ = nullptr;
     frmAdd* add_ = nullptr;
     frmVideo* video_ = nullptr;
+    bool videoOpened_ = false; // the last PlayVideo showed its picture or opened its video
     bool libraryUsable_ = false;
     bool unloaded_ = false;
     // The last window other than this one that had the focus, and whether this window has been

@@ -2,6 +2,7 @@
 // (virtual) X display, the picture is looked at on the screen.
 #include "media/MpvMciService.h"
 #include "playback/TitleLabel.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,15 +16,6 @@
 namespace {
 
 const QRgb kBackground = qRgb(0x20, 0x20, 0x20);
-
-void Settle(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QApplication::processEvents();
-        QThread::msleep(10);
-    }
-}
 
 // How many pixels of the rectangle differ from the background.
 int PaintedPixels(const QImage& screen, const QRect& rect) {

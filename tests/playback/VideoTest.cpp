@@ -23,8 +23,11 @@ class VideoSender final : public MciSender {
 public:
     QStringList commands;
     qint32 lengthFrames = 5400, positionFrames = 0, rate = 25;
+    QString refusedOpen; // an open command starting so is refused
     quint32 SendString(const QString& command, QString* reply, int) override {
         commands << command;
+        if (!refusedOpen.isEmpty() && command.startsWith(refusedOpen))
+            return 275;
         const QString c = command.trimmed().toLower();
         if (c == QLatin1String("set movie0 time format frames"))
             frames_ = true;
@@ -145,6 +148,19 @@ TEST_F(Video, LibraryVideoTakesTheTransportAndIsPlacedUnderTheMainWindow) {
     Tick(2);
     EXPECT_TRUE(player->state.seperatevideo);
     EXPECT_EQ(Window()->pos(), floating);
+}
+
+TEST_F(Video, ALibraryVideoThatCannotBeOpenedIsShownSkippedAndNotCounted) {
+    sender.refusedOpen = QStringLiteral("open \"/v/film.AVI\"");
+    player->lstTracks->SetListIndex(1); // [All Media]: Song, Film, Disc, Tape
+    player->lstTracks_DblClick();
+    EXPECT_EQ(player->lblTrack->text(),
+              QStringLiteral("Maker - Film: cannot be played (file not found)"));
+    EXPECT_EQ(folder.PlayCount(2), 0);
+    player->tmrPlay_Timer();
+    EXPECT_EQ(player->state.lblNowPlaying, QStringLiteral("3"));
+    EXPECT_EQ(folder.PlayCount(3), 1);
+    EXPECT_TRUE(player->state.videofile);
 }
 
 TEST_F(Video, DeviceTypeFollowsTheExtension) {

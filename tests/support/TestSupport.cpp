@@ -197,6 +197,22 @@ void LoadAndReload(frmPlayer& player) {
         player.Timer1_Timer();
 }
 
+void Settle(int ms) {
+    SettleUntil([] { return false; }, ms);
+}
+
+bool SettleUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

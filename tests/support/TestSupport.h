@@ -83,6 +83,11 @@ class frmPlayer;
 // Loads the main window on the folder and runs its deferred reload at once.
 void LoadAndReload(frmPlayer& player);
 
+// Runs the event loop for `ms` milliseconds; or until `done` holds (false when `ms` passed
+// first).
+void Settle(int ms);
+bool SettleUntil(const std::function<bool()>& done, int ms);
+
 // Reads a whole file's bytes (empty when it cannot be read).
 QByteArray ReadBytes(const QString& path);
 
