@@ -157,6 +157,7 @@ TEST_F(Video, ALibraryVideoThatCannotBeOpenedIsShownSkippedAndNotCounted) {
     EXPECT_EQ(player->lblTrack->text(),
               QStringLiteral("Maker - Film: cannot be played (file not found)"));
     EXPECT_EQ(folder.PlayCount(2), 0);
+    player->unplayableNoticeMs = 0;
     player->tmrPlay_Timer();
     EXPECT_EQ(player->state.lblNowPlaying, QStringLiteral("3"));
     EXPECT_EQ(folder.PlayCount(3), 1);
