@@ -82,7 +82,7 @@ TEST_F(OnScreen, LibraryVideoIsDrawnInThePinnedWindowFollowsTheMainWindowAndStop
     player->PlaySong(2, QString());
     frmVideo* window = player->videoIfMade();
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(SettleUntil([&] { return ColouredPixels(PinnedRect()) > 600; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return ColouredPixels(PinnedRect()) > 600; }, 3000));
     // A figure for the record, not a limit: from PlaySong to the first frame on the screen.
     RecordProperty("FirstFrameMs", static_cast<int>(clock.elapsed()));
     std::printf("PlaySong to the first frame on the screen: %lld ms\n",
@@ -90,11 +90,11 @@ TEST_F(OnScreen, LibraryVideoIsDrawnInThePinnedWindowFollowsTheMainWindowAndStop
     EXPECT_EQ(window->geometry(), PinnedRect());
 
     player->move(120, 60);
-    EXPECT_TRUE(SettleUntil(
+    EXPECT_TRUE(WaitFor(
         [&] { return window->geometry() == PinnedRect() && ColouredPixels(PinnedRect()) > 600; },
         2000));
     // Nothing stays behind where it was.
-    EXPECT_TRUE(SettleUntil(
+    EXPECT_TRUE(WaitFor(
         [] { return ColouredPixels(QRect(QPoint(40 + 26, 30 + 246), QSize(60, 160))) == 0; },
         1500));
 
@@ -129,19 +129,19 @@ TEST_F(OnScreen, BackgroundPictureThenTheNextFileBesideASongThatKeepsItsVolume) 
     player->File1->setCurrentRow(0);
     player->File1_DblClick();
     player->NoMouseOvers(); // the mouse over the window shows the picture
-    EXPECT_TRUE(SettleUntil([&] { return ColouredPixels(PinnedRect()) > 600; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return ColouredPixels(PinnedRect()) > 600; }, 2000));
     EXPECT_EQ(player->File1->FileName(), QStringLiteral("a.png"));
 
     // 100 ticks later the video follows, muted; the song goes on at its own volume.
     EXPECT_TRUE(
-        SettleUntil([&] { return player->File1->FileName() == QStringLiteral("b.mpg"); }, 5000));
+        WaitFor([&] { return player->File1->FileName() == QStringLiteral("b.mpg"); }, 5000));
     EXPECT_FALSE(player->state.ShowingPicture);
     EXPECT_EQ(media.VolumeOf(QStringLiteral("movie0")), 0);
     EXPECT_EQ(media.VolumeOf(QStringLiteral("song")), 1000);
     QString mode;
     media.SendString(QStringLiteral("status song mode"), &mode, 128);
     EXPECT_EQ(mode, QStringLiteral("playing"));
-    EXPECT_TRUE(SettleUntil([&] { return ColouredPixels(PinnedRect()) > 600; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return ColouredPixels(PinnedRect()) > 600; }, 2000));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -217,13 +217,13 @@ TEST(MediaOnScreen, ThreeVideosInARowPlayInTheSameRunningPlayer) {
     };
     QProcess running, second, third;
     ASSERT_TRUE(start(running, 1));
-    ASSERT_TRUE(SettleUntil([&] { return folder.PlayCount(1) == 1; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return folder.PlayCount(1) == 1; }, 8000));
     ASSERT_TRUE(start(second, 2));
     EXPECT_TRUE(second.waitForFinished(10000));
-    ASSERT_TRUE(SettleUntil([&] { return folder.PlayCount(2) == 1; }, 8000));
+    ASSERT_TRUE(WaitFor([&] { return folder.PlayCount(2) == 1; }, 8000));
     ASSERT_TRUE(start(third, 3));
     EXPECT_TRUE(third.waitForFinished(10000));
-    EXPECT_TRUE(SettleUntil([&] { return folder.PlayCount(3) == 1; }, 8000));
+    EXPECT_TRUE(WaitFor([&] { return folder.PlayCount(3) == 1; }, 8000));
     Settle(500);
     EXPECT_EQ(running.state(), QProcess::Running) << running.readAllStandardError().toStdString();
     running.terminate();

@@ -197,22 +197,6 @@ void LoadAndReload(frmPlayer& player) {
         player.Timer1_Timer();
 }
 
-void Settle(int ms) {
-    SettleUntil([] { return false; }, ms);
-}
-
-bool SettleUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -228,6 +212,10 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
         QThread::msleep(10);
     }
     return true;
+}
+
+void Settle(int ms) {
+    WaitFor([] { return false; }, ms);
 }
 
 QProcessEnvironment PlayerEnvironment(const QString& folder) {

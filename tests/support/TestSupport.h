@@ -83,17 +83,14 @@ class frmPlayer;
 // Loads the main window on the folder and runs its deferred reload at once.
 void LoadAndReload(frmPlayer& player);
 
-// Runs the event loop for `ms` milliseconds; or until `done` holds (false when `ms` passed
-// first).
-void Settle(int ms);
-bool SettleUntil(const std::function<bool()>& done, int ms);
-
 // Reads a whole file's bytes (empty when it cannot be read).
 QByteArray ReadBytes(const QString& path);
 
 // Polls `done`, letting this process's events run between polls, until it holds (true) or `ms`
 // have passed (false).
 bool WaitFor(const std::function<bool()>& done, int ms);
+// Lets this process's events run for `ms` milliseconds.
+void Settle(int ms);
 
 // The environment of the real program run headless on the program folder `folder`, its sound
 // going nowhere.
