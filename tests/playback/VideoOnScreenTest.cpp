@@ -230,3 +230,34 @@ TEST(MediaOnScreen, ThreeVideosInARowPlayInTheSameRunningPlayer) {
     if (!running.waitForFinished(5000))
         running.kill();
 }
+
+// Under the sanitizers no GPU driver may be loaded: Mesa's software driver, which libmpv's "gpu"
+// output loads, refuses and unloads under a virtual display, leaves allocations that
+// LeakSanitizer reports from an unknown module. The sanitizer run's video options keep it out.
+TEST(MediaOnScreen, SanitizerRunLoadsNoGpuDriver) {
+#ifndef JUKORA_SANITIZED
+    GTEST_SKIP() << "only the sanitizer run keeps the GPU drivers out";
+#endif
+    if (QApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display";
+    QWidget parent;
+    parent.setGeometry(0, 0, 200, 150);
+    parent.show();
+    Settle(100);
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(JUKORA_MCI_BINARY), {});
+    ASSERT_TRUE(tool.waitForStarted(5000));
+    tool.write("open \"" + Media("clip.mpg").toUtf8() + "\" alias a parent " +
+               QByteArray::number(parent.winId()) + "\nplay a\n");
+    QThread::msleep(1000);
+    tool.write("close all\n");
+    tool.closeWriteChannel();
+    ASSERT_TRUE(tool.waitForFinished(20000));
+    const QString loaded = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_TRUE(loaded.contains(QLatin1String("libmpv"))); // the loader's report is there
+    EXPECT_FALSE(loaded.contains(QLatin1String("_dri.so")));
+    EXPECT_TRUE(tool.readAllStandardOutput().startsWith("0 \n0 \n"));
+}
