@@ -8,6 +8,8 @@ packages=(
   ffmpeg dbus xvfb xauth
   # installer, icon and Debian package
   librsvg2-bin xdotool dpkg-dev libglib2.0-bin
+  # preferences window: the web views, and the MIME database the registration uses
+  qt6-webengine-dev shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do

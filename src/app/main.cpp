@@ -2,6 +2,7 @@
 #include "app/QtDialogs.h"
 #include "core/Paths.h"
 #include "media/MpvMciService.h"
+#include "prefs/WebEngineLoader.h"
 #include "skin/frmPlayer.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
                      "a screen under a virtual one: xvfb-run -a ./Jukora\n");
         return 2;
     }
+    // The web module, loaded later, shares OpenGL contexts with the windows.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jukora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));
@@ -57,5 +60,6 @@ int main(int argc, char** argv) {
     player.Form_Load();
     if (player.IsUnloaded())
         return 0;
+    StartWebViewsWhenUp(player);
     return app.exec();
 }

@@ -524,6 +524,46 @@ void RecordSource::Delete() {
     deletedHere_ = true;
 }
 
+void RecordSource::DeleteAll() {
+    RequireOpen();
+    pending_ = Pending::None;
+    Statement st;
+    st.stmt = Prepare("DELETE FROM \"" + QByteArray(schema_->name) + '"');
+    if (sqlite3_step(st.stmt) != SQLITE_DONE)
+        Fail(StoreError::Kind::Write, QStringLiteral("could not be emptied"));
+    rows_.clear();
+    SetChanged();
+    cursor_ = 0;
+    deletedHere_ = false;
+}
+
+void RecordSource::SetFieldOfAll(const QString& name, const QVariant& value) {
+    RequireOpen();
+    const int index = FieldIndex(name);
+    if (index == 0)
+        throw StoreError(StoreError::Kind::IdentityRange,
+                         QStringLiteral("Every record cannot be given the same identity."));
+    pending_ = Pending::None;
+    const TableSchema::Field& field = schema_->fields[static_cast<size_t>(index)];
+    Statement st;
+    st.stmt =
+        Prepare("UPDATE \"" + QByteArray(schema_->name) + "\" SET \"" + field.name + "\" = ?1");
+    BindValue(st.stmt, 1, value, field.type);
+    if (sqlite3_step(st.stmt) != SQLITE_DONE)
+        Fail(StoreError::Kind::Write, QStringLiteral("could not be written"));
+    // The set shows the value as the file now stores it.
+    bool ok = false;
+    const qlonglong number = value.toLongLong(&ok);
+    const QVariant written = field.type == Type::Integer
+                                 ? QVariant(static_cast<int>(ok ? number : 0))
+                                 : QVariant(value.toString());
+    for (StoredRow& row : rows_)
+        row.values[static_cast<size_t>(index)] = written;
+    SetChanged();
+    cursor_ = rows_.size();
+    deletedHere_ = false;
+}
+
 QString TrimBlanks(const QString& s) {
     qsizetype begin = 0, end = s.size();
     while (begin < end && s[begin] == QLatin1Char(' '))

@@ -139,6 +139,13 @@ public:
     void Update();
     void Delete();
     void CancelUpdate() { pending_ = Pending::None; } // drops a pending append or edit
+
+    // Whole-table writes, each one committed SQLite transaction: all of it is written or, on a
+    // failure (thrown as Kind::Write), none of it. They reach every record the file holds, also
+    // those appended through other sources since this set was read. Afterwards the cursor stands
+    // at the end of the set, as after a walk over it.
+    void DeleteAll();
+    void SetFieldOfAll(const QString& name, const QVariant& value);
     bool HasPending() const { return pending_ != Pending::None; }
 
 private:
