@@ -6,6 +6,7 @@
 #include "import/FileListBox.h"
 #include "import/frmAdd.h"
 #include "media/MpvMciService.h"
+#include "prefs/frmInfo.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 
 #include <benchmark/benchmark.h>
+
+#include <memory>
 
 namespace {
 constexpr int kFullLibrary = 32767;
@@ -200,6 +203,75 @@ BENCHMARK(BM_ImportFolder10k)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3)
+    ->ReportAggregatesOnly();
+
+// The library maintenance of the preferences window on a library of 32,767 songs (with a user
+// playlist of 1,000 entries and a remembered folder), through the main window loaded on it.
+class MaintenanceLibrary {
+public:
+    MaintenanceLibrary() {
+        Fill();
+        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
+        LoadAndReload(*player);
+    }
+    // Puts every record back, with play counts that are not 0, and lets the main window see them.
+    void Fill() {
+        folder.Exec("DELETE FROM tblSong; DELETE FROM tblPlayList; DELETE FROM tblPlayListTracks;"
+                    " DELETE FROM tblFolder;");
+        folder.FillSongs(kFullLibrary, 3000);
+        folder.Exec("UPDATE tblSong SET playcount = songid % 50 + 1;"
+                    "INSERT INTO tblPlayList VALUES (1, 'Thousand');"
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)"
+                    " INSERT INTO tblPlayListTracks SELECT i, 1, i FROM n;"
+                    "INSERT INTO tblFolder VALUES (1, '/music');");
+        if (player)
+            for (RecordSource* source :
+                 {&player->datSong, &player->datPlayList, &player->datTracks})
+                source->Refresh();
+    }
+    ProgramFolderFixture folder;
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    std::unique_ptr<frmPlayer> player;
+};
+
+// "Empty Library" answered Yes, then No to adding media now: the four tables emptied, the
+// add-media window started again, the lists emptied (their reload follows on a timer).
+void BM_EmptyLibrary(benchmark::State& state) {
+    MaintenanceLibrary library;
+    for (auto _ : state) {
+        state.PauseTiming();
+        library.Fill();
+        library.dialogs.answers = {MsgResult::Yes, MsgResult::No};
+        state.ResumeTiming();
+        library.player->info()->cmdEmpty_Click();
+    }
+    if (library.folder.Rows("SELECT count(*) FROM tblSong") != QStringList{QStringLiteral("0")})
+        state.SkipWithError("the library was not emptied");
+}
+BENCHMARK(BM_EmptyLibrary)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+// "Reset" on the play-count page: every play count set to 0 and its message.
+void BM_ResetPlayCounts(benchmark::State& state) {
+    MaintenanceLibrary library;
+    for (auto _ : state) {
+        state.PauseTiming();
+        library.Fill();
+        state.ResumeTiming();
+        library.player->info()->cmdReset_Click();
+    }
+    if (library.folder.Rows("SELECT max(playcount) FROM tblSong") !=
+        QStringList{QStringLiteral("0")})
+        state.SkipWithError("the play counts were not reset");
+}
+BENCHMARK(BM_ResetPlayCounts)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->ReportAggregatesOnly();
 
 // Ten seconds of silence (8 kHz mono 8-bit WAV) in the folder, for the media service to play.

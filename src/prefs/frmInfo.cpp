@@ -28,7 +28,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QRect& twips
 QWidget* MakePage(QWidget* parent, const QString& name) {
     auto* page = new QWidget(parent);
     page->setObjectName(name);
-    PlaceTwips(page, TwipsRect(2040, 120, 5040, 5760));
+    PlaceTwips(page, TwipsRect(2160, 120, 4920, 5760));
     return page;
 }
 
@@ -96,7 +96,7 @@ frmInfo::frmInfo(frmPlayer& player)
 }
 
 void frmInfo::BuildPageButtons() {
-    const auto place = [](int row) { return TwipsRect(120, 240 + row * 480, 1800, 375); };
+    const auto place = [](int row) { return TwipsRect(120, 240 + row * 480, 1920, 375); };
     cmdPlaylists = MakeButton(this, QStringLiteral("cmdPlaylists"), place(0),
                               QStringLiteral("Online Playlists"));
     cmdEmptyFrame = MakeButton(this, QStringLiteral("cmdEmptyFrame"), place(1),
@@ -110,7 +110,7 @@ void frmInfo::BuildPageButtons() {
     cmdDefaultPlayer->setEnabled(false);
     cmdPlayCount =
         MakeButton(this, QStringLiteral("cmdPlayCount"), place(5), QStringLiteral("Play Count"));
-    cmdBack = MakeButton(this, QStringLiteral("cmdBack"), TwipsRect(120, 5385, 1800, 375),
+    cmdBack = MakeButton(this, QStringLiteral("cmdBack"), TwipsRect(120, 5385, 1920, 375),
                          QStringLiteral("Back"));
     connect(cmdPlaylists, &QPushButton::clicked, this, &frmInfo::cmdPlaylists_Click);
     connect(cmdEmptyFrame, &QPushButton::clicked, this, &frmInfo::cmdEmptyFrame_Click);

@@ -98,6 +98,9 @@ void frmInfo::cmdEmpty_Click() {
     player_.show();
     Form_Unload();
     ListsEmptied();
+    // The user has just declined adding media: the reload of the empty library must not ask the
+    // start-up's "add files now?" question again.
+    player_.state.FirstLoad = false;
     player_.Timer1.start();
 }
 
