@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of the player with and without its preferences window's web
+# views (the web module loaded, or JUKORA_WEB_MODULE pointing nowhere so the views show their
+# plain line). Each round starts the player under Xvfb on a library of 32,767 songs, measures the
+# time from the start to the main window being viewable, lets it run `settle` seconds, and reads
+# the peak resident memory (VmHWM) of the player and the sum of the peaks of the web engine's
+# helper processes (all the player's descendants).
+# Usage: bash bench/prefs_startup.sh [build-dir] [rounds] [settle-seconds]
+set -euo pipefail
+build=${1:-build-ci}
+rounds=${2:-5}
+settle=${3:-8}
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+export DISPLAY=$display QT_QPA_PLATFORM=xcb JUKORA_MPV_OPTIONS=ao=null
+cp "$build/dbMedia.mdb" "$work/library.mdb"
+python3 - "$work/library.mdb" <<'PY'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.executemany("INSERT INTO tblSong VALUES (?, ?, ?, ?, 0)",
+               ((i, "Title %d" % i, "Artist %d" % (i % 3000), "/music/song%d.mp3" % i)
+                for i in range(1, 32768)))
+db.commit()
+PY
+hwm() { awk '/VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
+descendants() { for c in $(pgrep -P "$1" || true); do echo "$c"; descendants "$c"; done; }
+for mode in without with; do
+  for round in $(seq "$rounds"); do
+    folder="$work/prog-$mode-$round"
+    mkdir -p "$folder/Other" "$folder/PlayLists"
+    cp "$work/library.mdb" "$folder/dbMedia.mdb"
+    if [ "$mode" = without ]; then module=/nonexistent/libjukora_web.so; else module=""; fi
+    start=$(date +%s%N)
+    JUKORA_PROGRAM_FOLDER="$folder" JUKORA_WEB_MODULE="$module" "$build/Jukora" >/dev/null 2>&1 &
+    pid=$!
+    # Polled every 10 ms or so (xdotool's own --sync waits in steps of half a second).
+    until xdotool search --onlyvisible --name '^Jukora - V2\.1$' >/dev/null 2>&1; do sleep 0.01; done
+    shown=$(( ($(date +%s%N) - start) / 1000000 ))
+    sleep "$settle"
+    player=$(hwm "$pid")
+    helpers=0
+    for child in $(descendants "$pid"); do helpers=$((helpers + $(hwm "$child"))); done
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    echo "$mode web views, round $round: window on screen after $shown ms;" \
+         "peak memory: player $((player / 1024)) MB, web engine helpers $((helpers / 1024)) MB"
+  done
+done
