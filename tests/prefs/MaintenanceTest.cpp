@@ -100,7 +100,7 @@ TEST_F(Maintenance, AddingNowLeavesTheListsEmptyUntilTheAddWindowIsLeft) {
 
 TEST_F(Maintenance, AFolderImportedBeforeEmptyingCanBeImportedAgainWithoutTheQuestion) {
     ProgramFolderFixture music(false);
-    QFile(music.File(QStringLiteral("a.mp3"))).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(WriteBytes(music.File(QStringLiteral("a.mp3")), {}));
     frmAdd* add = player->add();
     for (int i = 0; i < 3; ++i)
         add->tmrLoad_Timer();

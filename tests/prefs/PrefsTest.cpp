@@ -16,8 +16,7 @@ const QString kUpdateStart = QStringLiteral(
     "http://www.orvane.example/downloads/index.php?origin=Jukora_Update&page=Updates&addons=");
 
 void Touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_TRUE(WriteBytes(path, {})) << path.toStdString();
 }
 
 TEST(UpdateAddress, CarriesTheCodesOfTheAddOnFilesAndTheVersion) {

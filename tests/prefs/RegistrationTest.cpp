@@ -19,13 +19,6 @@ QString ReadText(const QString& path) {
     return QString::fromUtf8(ReadBytes(path));
 }
 
-void WriteText(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 // Runs a program of the desktop (gio) with the test's XDG folders; its standard output.
 QString RunDesktopTool(const QString& program, const QStringList& arguments) {
     QProcess process;
@@ -61,8 +54,9 @@ protected:
     // A stand-in for the program that writes each argument it gets on a line of `record`.
     QString MakeProgram(const QString& folderName, const QString& record) {
         const QString path = xdg.path() + QLatin1Char('/') + folderName + QStringLiteral("/Jukora");
-        WriteText(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
-                            record.toUtf8() + "'\n");
+        EXPECT_TRUE(
+            WriteBytes(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                 record.toUtf8() + "'\n"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
@@ -117,7 +111,7 @@ TEST(FileTypes, AnAssociationKeepsEveryOtherLine) {
 }
 
 TEST_F(Registration, Mp3AndVobTickedWriteTheEntryAndExactlyThoseDefaults) {
-    WriteText(MimeApps(), "[Default Applications]\ntext/plain=gedit.desktop\n");
+    ASSERT_TRUE(WriteBytes(MimeApps(), "[Default Applications]\ntext/plain=gedit.desktop\n"));
     Info().programPath = MakeProgram(QStringLiteral("bin"), xdg.path() + QStringLiteral("/r"));
     Info().chka[0]->setChecked(true);
     Info().chkdvd->setChecked(true);
@@ -175,7 +169,7 @@ TEST_F(Registration, AProgramFolderWithABlankStillOpensTheFile) {
 TEST_F(Registration, AFailedWriteIsReportedAndTheOtherTypesGoOn) {
     // The configuration folder is a file: mimeapps.list cannot be written.
     qputenv("XDG_CONFIG_HOME", (xdg.path() + QStringLiteral("/blocked")).toUtf8());
-    WriteText(xdg.path() + QStringLiteral("/blocked"), "not a folder");
+    ASSERT_TRUE(WriteBytes(xdg.path() + QStringLiteral("/blocked"), "not a folder"));
     Info().programPath = MakeProgram(QStringLiteral("bin"), xdg.path() + QStringLiteral("/r"));
     Info().chka[0]->setChecked(true);
     Info().chkv[0]->setChecked(true);

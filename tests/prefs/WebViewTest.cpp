@@ -43,10 +43,8 @@ TEST(WebView, TheRealViewLoadsALocalPage) {
     ASSERT_NE(maker, nullptr) << problem.toStdString();
     ProgramFolderFixture folder(false);
     const QString page = folder.File(QStringLiteral("page.html"));
-    QFile file(page);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<html><head><title>Jukora local page</title></head><body>Hello</body></html>");
-    file.close();
+    ASSERT_TRUE(WriteBytes(
+        page, "<html><head><title>Jukora local page</title></head><body>Hello</body></html>"));
 
     QWidget host;
     host.resize(400, 300);
