@@ -100,7 +100,7 @@ TEST_F(Maintenance, AddingNowLeavesTheListsEmptyUntilTheAddWindowIsLeft) {
 
 TEST_F(Maintenance, AFolderImportedBeforeEmptyingCanBeImportedAgainWithoutTheQuestion) {
     ProgramFolderFixture music(false);
-    ASSERT_TRUE(WriteBytes(music.File(QStringLiteral("a.mp3")), {}));
+    ASSERT_TRUE(WriteWholeFile(music.File(QStringLiteral("a.mp3")), {}));
     frmAdd* add = player->add();
     for (int i = 0; i < 3; ++i)
         add->tmrLoad_Timer();

@@ -16,7 +16,7 @@ const QString kUpdateStart = QStringLiteral(
     "http://www.orvane.example/downloads/index.php?origin=Jukora_Update&page=Updates&addons=");
 
 void Touch(const QString& path) {
-    ASSERT_TRUE(WriteBytes(path, {})) << path.toStdString();
+    ASSERT_TRUE(WriteWholeFile(path, {})) << path.toStdString();
 }
 
 TEST(UpdateAddress, CarriesTheCodesOfTheAddOnFilesAndTheVersion) {

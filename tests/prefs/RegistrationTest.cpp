@@ -55,8 +55,8 @@ protected:
     QString MakeProgram(const QString& folderName, const QString& record) {
         const QString path = xdg.path() + QLatin1Char('/') + folderName + QStringLiteral("/Jukora");
         EXPECT_TRUE(
-            WriteBytes(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
-                                 record.toUtf8() + "'\n"));
+            WriteWholeFile(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                     record.toUtf8() + "'\n"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
@@ -111,7 +111,7 @@ TEST(FileTypes, AnAssociationKeepsEveryOtherLine) {
 }
 
 TEST_F(Registration, Mp3AndVobTickedWriteTheEntryAndExactlyThoseDefaults) {
-    ASSERT_TRUE(WriteBytes(MimeApps(), "[Default Applications]\ntext/plain=gedit.desktop\n"));
+    ASSERT_TRUE(WriteWholeFile(MimeApps(), "[Default Applications]\ntext/plain=gedit.desktop\n"));
     Info().programPath = MakeProgram(QStringLiteral("bin"), xdg.path() + QStringLiteral("/r"));
     Info().chka[0]->setChecked(true);
     Info().chkdvd->setChecked(true);
@@ -169,7 +169,7 @@ TEST_F(Registration, AProgramFolderWithABlankStillOpensTheFile) {
 TEST_F(Registration, AFailedWriteIsReportedAndTheOtherTypesGoOn) {
     // The configuration folder is a file: mimeapps.list cannot be written.
     qputenv("XDG_CONFIG_HOME", (xdg.path() + QStringLiteral("/blocked")).toUtf8());
-    ASSERT_TRUE(WriteBytes(xdg.path() + QStringLiteral("/blocked"), "not a folder"));
+    ASSERT_TRUE(WriteWholeFile(xdg.path() + QStringLiteral("/blocked"), "not a folder"));
     Info().programPath = MakeProgram(QStringLiteral("bin"), xdg.path() + QStringLiteral("/r"));
     Info().chka[0]->setChecked(true);
     Info().chkv[0]->setChecked(true);

@@ -43,7 +43,7 @@ TEST(WebView, TheRealViewLoadsALocalPage) {
     ASSERT_NE(maker, nullptr) << problem.toStdString();
     ProgramFolderFixture folder(false);
     const QString page = folder.File(QStringLiteral("page.html"));
-    ASSERT_TRUE(WriteBytes(
+    ASSERT_TRUE(WriteWholeFile(
         page, "<html><head><title>Jukora local page</title></head><body>Hello</body></html>"));
 
     QWidget host;

@@ -197,7 +197,7 @@ void LoadAndReload(frmPlayer& player) {
         player.Timer1_Timer();
 }
 
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
+bool WriteWholeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
            file.write(bytes) == bytes.size();

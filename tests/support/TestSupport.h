@@ -96,4 +96,4 @@ void Settle(int ms);
 // going nowhere.
 QProcessEnvironment PlayerEnvironment(const QString& folder);
 // Writes a whole file, making its folder; false when it cannot be written.
-bool WriteBytes(const QString& path, const QByteArray& bytes);
+bool WriteWholeFile(const QString& path, const QByteArray& bytes);
