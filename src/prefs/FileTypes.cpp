@@ -61,6 +61,7 @@ QString EntryText(const QString& description, const QString& command, const QStr
                           "Type=Application\n"
                           "Name=%1\n"
                           "Comment=Media player\n"
+                          "Icon=jukora\n"
                           "Exec=%2\n"
                           "Terminal=false\n"
                           "Categories=AudioVideo;Audio;Video;Player;\n"
@@ -69,10 +70,11 @@ QString EntryText(const QString& description, const QString& command, const QStr
 }
 } // namespace
 
-QString OpenCommand(const QString& programPath) {
-    // Quoted as an Exec argument: ", `, $ and \ escaped with \; % doubled.
+// One argument of an Exec value, quoted: the characters ", `, $ and backslash escaped with a
+// backslash, % doubled, then every backslash escaped once more, as a desktop entry's values are.
+static QString ExecArgument(const QString& argument) {
     QString quoted = QStringLiteral("\"");
-    for (const QChar c : programPath) {
+    for (const QChar c : argument) {
         if (c == QLatin1Char('%')) {
             quoted += QStringLiteral("%%");
             continue;
@@ -83,9 +85,16 @@ QString OpenCommand(const QString& programPath) {
         quoted += c;
     }
     quoted += QLatin1Char('"');
-    // A desktop entry's values escape \ once more.
-    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    return quoted + QStringLiteral(" %f");
+    return quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+}
+
+QString OpenCommand(const QString& programPath, const QString& programFolder) {
+    QString command;
+    if (!programFolder.isEmpty())
+        command = QStringLiteral("env ") +
+                  ExecArgument(QStringLiteral("JUKORA_PROGRAM_FOLDER=") + programFolder) +
+                  QLatin1Char(' ');
+    return command + ExecArgument(programPath) + QStringLiteral(" %f");
 }
 
 QString DesktopEntryName(const QString& description) {

@@ -10,7 +10,9 @@
 
 // The Exec value that starts `programPath` with the file: the path quoted as desktop entries
 // quote arguments (so folders with blanks or quotes work), then the placeholder %f.
-QString OpenCommand(const QString& programPath);
+// A program started on another program folder than its own (`programFolder`, from
+// JUKORA_PROGRAM_FOLDER; empty when none) is started on that folder again, through env.
+QString OpenCommand(const QString& programPath, const QString& programFolder = QString());
 
 // The desktop entry's file name for a class: the class name in lower case + ".desktop".
 QString DesktopEntryName(const QString& description);

@@ -123,8 +123,11 @@ void frmInfo::cmdSet_Click() {
         if (!box->isChecked())
             return;
         // The command is made afresh for each extension, as the class is written afresh.
-        TrapErrors(player_.dialogs, "AGH 3",
-                   [&] { RegisterFileType(ProgramTitle(), OpenCommand(program), box->text()); });
+        TrapErrors(player_.dialogs, "AGH 3", [&] {
+            RegisterFileType(ProgramTitle(),
+                             OpenCommand(program, qEnvironmentVariable("JUKORA_PROGRAM_FOLDER")),
+                             box->text());
+        });
     };
     for (size_t i = 0; i < 4; ++i) {
         registerBox(chka[i]);

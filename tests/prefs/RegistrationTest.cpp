@@ -79,6 +79,10 @@ TEST(FileTypes, TheOpenCommandQuotesThePathAndPassesTheFile) {
     // ", `, $ and \ escaped for the argument, \ once more for the entry; % doubled.
     EXPECT_EQ(OpenCommand(QStringLiteral("/a\"b`c$d\\e%f/J")),
               QStringLiteral("\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f/J\" %f"));
+    // A program started on another program folder is started on it again.
+    EXPECT_EQ(
+        OpenCommand(QStringLiteral("/usr/lib/jukora/Jukora"), QStringLiteral("/home/a b/J")),
+        QStringLiteral("env \"JUKORA_PROGRAM_FOLDER=/home/a b/J\" \"/usr/lib/jukora/Jukora\" %f"));
 }
 
 TEST(FileTypes, AnAssociationKeepsEveryOtherLine) {

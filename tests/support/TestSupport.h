@@ -95,5 +95,6 @@ void Settle(int ms);
 // The environment of the real program run headless on the program folder `folder`, its sound
 // going nowhere.
 QProcessEnvironment PlayerEnvironment(const QString& folder);
+
 // Writes a whole file, making its folder; false when it cannot be written.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes);
