@@ -15,6 +15,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string_view>
 
 struct MpvMciService::Player {
@@ -300,6 +303,35 @@ void MpvMciService::UseXConnection(xcb_connection_t* connection) {
     connectionTried_ = true;
 }
 
+namespace {
+
+// Whether the X server offers direct rendering: DRI3 or DRI2, or the GLX of NVIDIA's driver,
+// which brings its own. Without it OpenGL on that server is a software or indirect renderer.
+bool OffersDirectRendering(xcb_connection_t* x) {
+    static constexpr const char* kExtensions[] = {"DRI3", "DRI2", "NV-GLX"};
+    xcb_query_extension_cookie_t cookies[std::size(kExtensions)];
+    for (size_t i = 0; i < std::size(kExtensions); ++i)
+        cookies[i] = xcb_query_extension(x, static_cast<uint16_t>(std::strlen(kExtensions[i])),
+                                         kExtensions[i]);
+    bool offered = false;
+    for (const xcb_query_extension_cookie_t& cookie : cookies) {
+        xcb_query_extension_reply_t* reply = xcb_query_extension_reply(x, cookie, nullptr);
+        offered = offered || (reply && reply->present);
+        std::free(reply);
+    }
+    return offered;
+}
+
+} // namespace
+
+QByteArray MpvMciService::WindowOutputs() {
+    if (windowOutputs_.isEmpty()) {
+        xcb_connection_t* x = XConnection();
+        windowOutputs_ = x && !OffersDirectRendering(x) ? "x11" : "gpu,x11";
+    }
+    return windowOutputs_;
+}
+
 xcb_connection_t* MpvMciService::XConnection() {
     if (connectionTried_)
         return connection_;
@@ -468,7 +500,7 @@ quint32 MpvMciService::Open(Request& r) {
         int64_t wid = player->surface ? static_cast<int64_t>(player->surface) : parent;
         mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
         // Only outputs that draw into a given window: others would open windows of their own.
-        mpv_set_option_string(h, "vo", "gpu,x11");
+        mpv_set_option_string(h, "vo", WindowOutputs().constData());
     }
     for (const QString& pair : extraOptions_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QByteArray utf8 = pair.toUtf8();

@@ -60,6 +60,10 @@ public:
     // Pictures are drawn through this X connection (the toolkit's, so that no second connection
     // is needed); without one the service opens its own on first use.
     void UseXConnection(xcb_connection_t* connection);
+    // The video outputs a player that draws into a window is given: "x11" alone when the X
+    // server offers no direct rendering (OpenGL there is a software renderer, which the "gpu"
+    // output refuses only after loading it), otherwise "gpu,x11".
+    QByteArray WindowOutputs();
 
     struct Player;
     struct Request;
@@ -105,6 +109,7 @@ private:
     xcb_connection_t* XConnection();
     xcb_connection_t* connection_ = nullptr;
     bool ownConnection_ = false, connectionTried_ = false;
+    QByteArray windowOutputs_;
 };
 
 // libmpv's video outputs can close descriptor 0, which they do not own; the next descriptor
