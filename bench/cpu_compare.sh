@@ -3,6 +3,9 @@
 # 10 ms tick running, against the mpv player playing the same file without video. Both play at
 # the same time, so that both see the same machine; a virtual machine's figures for a window of
 # 20 s vary by a tenth from one window to the next. Several rounds; the medians are compared.
+# A second copy of the player, on a program folder of its own, runs beside them with its window
+# shown and nothing playing: its CPU is what the player costs while it waits. The peak memory of
+# each (VmHWM) is printed with the round.
 # Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output] [item]
 #   audio output: null (mpv's null output, the default) or pulse (a PulseAudio server of its own
 #   with a null sink, started here: the path the sound takes on a desktop). As root on Debian.
@@ -50,11 +53,15 @@ started() { # command line pattern: the newest process whose command line starts
   echo "$pid"
 }
 
+mkdir -p "$work/idle/Other" "$work/idle/PlayLists"
+cp "$work/dbMedia.mdb" "$work/idle/dbMedia.mdb"
+hwm() { awk '/VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$1/status" 2> /dev/null || echo 0; }
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=$ao"
-: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"
+: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"; : > "$work/stopped"
 for round in $(seq "$rounds"); do
   xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$file" 2> /dev/null &
   xvfb-run -a -s "-screen 0 800x700x24" mpv "${other[@]}" --ao="$ao" --no-terminal "$file" &
+  JUKORA_PROGRAM_FOLDER=$work/idle xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" 2> /dev/null &
   # The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
   floor=""
   if [ -x "$build/jukora-loop-floor" ]; then
@@ -62,22 +69,27 @@ for round in $(seq "$rounds"); do
   fi
   player=$(started "$build/Jukora $file")
   music=$(started "mpv ${other[*]} --ao=$ao --no-terminal $file")
+  idle=$(started "$build/Jukora\$")
   [ -x "$build/jukora-loop-floor" ] && floor=$(started "$build/jukora-loop-floor $work")
   sleep 5
-  j0=$(cpu "$player"); m0=$(cpu "$music"); f0=$([ -n "$floor" ] && cpu "$floor" || echo 0)
+  j0=$(cpu "$player"); m0=$(cpu "$music"); i0=$(cpu "$idle"); f0=$([ -n "$floor" ] && cpu "$floor" || echo 0)
   sleep "$seconds"
   j=$(echo "$(cpu "$player") - $j0" | bc); m=$(echo "$(cpu "$music") - $m0" | bc)
+  i=$(echo "$(cpu "$idle") - $i0" | bc)
   echo "$j" >> "$work/jukora"; echo "$m" >> "$work/mpv"
+  echo "scale=3; 100 * $i / $seconds" | bc >> "$work/stopped"
   echo "scale=2; $j / $m" | bc >> "$work/ratio"
   line="round $round: jukora (window shown, tick running) $j s, mpv ${other[*]} $m s, ratio $(tail -1 "$work/ratio")"
   if [ -n "$floor" ]; then
     f=$(echo "$(cpu "$floor") - $f0" | bc); echo "$f" >> "$work/floor"
     line="$line, empty Qt window with a 10 ms timer $f s"
   fi
-  echo "$line (CPU in $seconds s)"
-  kill "$player" "$music" $floor 2> /dev/null || true
+  echo "$line (CPU in $seconds s); stopped jukora $i s ($(tail -1 "$work/stopped") % of a core);" \
+       "peak memory: jukora $(hwm "$player") MB, mpv $(hwm "$music") MB, stopped jukora $(hwm "$idle") MB"
+  kill "$player" "$music" "$idle" $floor 2> /dev/null || true
   wait
 done
 j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
 echo "$item, audio output $ao; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
+echo "median CPU of the stopped player with its window shown: $(median < "$work/stopped") % of a core"
 if [ -s "$work/floor" ]; then echo "median empty Qt window with a 10 ms timer: $(median < "$work/floor") s"; fi

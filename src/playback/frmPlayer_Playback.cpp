@@ -29,6 +29,7 @@ void frmPlayer::SendNowPlaying(const QString& title, const QString& artist, bool
 }
 
 void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
+    WakePlayTick();
     if (!TrimBlanks(thisfilename).isEmpty()) {
         video::CloseDevice(media, state.AliasName);
         state.PlayingOther = true;
@@ -130,6 +131,12 @@ void frmPlayer::MoveOnFromUnplayable() {
 }
 
 void frmPlayer::tmrPlay_Timer() {
+    PlayTick(true);
+}
+
+// Without `step` (a wake before 10 ms passed) the end and the position are looked at, but
+// nothing that counts steps moves.
+void frmPlayer::PlayTick(bool step) {
     try {
         if (unplayablePending_) {
             // The note stays a moment, long enough to be read, then the next item starts.
@@ -137,19 +144,59 @@ void frmPlayer::tmrPlay_Timer() {
                 MoveOnFromUnplayable();
             return;
         }
-        if (state.PlayingOther)
+        if (state.PlayingOther && step)
             BackgroundTick();
         const bool ended = state.videofile
                                ? video::DevicePercentPlayed(media, state.AliasName) == 100
                                : MP3::SongFinished(media);
         if (ended)
             EndOfSongCode();
-        if (state.TitleScrolling)
+        if (state.TitleScrolling && step)
             ScrollTitle();
         ShowPosition();
     } catch (const std::exception&) {
         // the tick goes on at its next run
     }
+}
+
+void frmPlayer::tmrPlay_Due() {
+    const int steps = tickPlan_.StepsDue(tickClock());
+    const bool everyStep = state.videofile || state.PlayingOther;
+    // The steps that passed unseen: a video or a background item runs each one whole; else only
+    // the title's movement counts steps (the rest shows the position as it is now).
+    for (int i = 1; i < steps; ++i) {
+        if (everyStep)
+            tmrPlay_Timer();
+        else if (state.TitleScrolling && !unplayablePending_)
+            ScrollTitle();
+    }
+    PlayTick(steps > 0);
+    tmrPlay.start(tickPlan_.NextDelay(TickNeeds(), tickClock()));
+}
+
+TickPlan::Needs frmPlayer::TickNeeds() {
+    TickPlan::Needs needs;
+    needs.everyStep = state.videofile || state.PlayingOther;
+    if (unplayablePending_) {
+        needs.noticeLeftMs = static_cast<qint32>(
+            std::max<qint64>(0, unplayableNoticeMs - unplayableShown_.elapsed()));
+        return needs;
+    }
+    needs.titleMoving = state.TitleScrolling && !lblTrack->text().isEmpty();
+    needs.msSinceTitlePaint =
+        titlePainted_.isValid()
+            ? static_cast<qint32>(std::min<qint64>(titlePainted_.elapsed(), 1000))
+            : TickPlan::kTitleFrameMs;
+    needs.songAdvancing = state.songplaying && !needs.everyStep;
+    if (needs.songAdvancing)
+        needs.positionMs = MP3::SongPositionMs(media);
+    return needs;
+}
+
+void frmPlayer::WakePlayTick() {
+    tickPlan_.Restart();
+    if (tmrPlay.isActive())
+        tmrPlay.start(0);
 }
 
 // The title enters from the right, scrolls left until its end is 200 twips inside the box and

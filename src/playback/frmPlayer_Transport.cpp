@@ -89,6 +89,7 @@ void frmPlayer::BuildTransport() {
 }
 
 void frmPlayer::imgPlayOver_Click() {
+    WakePlayTick();
     try {
         if (state.stopped) {
             lstTracks_DblClick();
@@ -115,6 +116,7 @@ void frmPlayer::imgPlayOver_Click() {
 }
 
 void frmPlayer::imgPauseOver_Click() {
+    WakePlayTick();
     try {
         if (state.videofile) {
             video::PauseDevice(media, state.AliasName);
@@ -132,6 +134,7 @@ void frmPlayer::imgPauseOver_Click() {
 }
 
 void frmPlayer::imgStopOver_Click() {
+    WakePlayTick();
     try {
         video::StopSong(media);
         state.stopped = true;
@@ -152,6 +155,7 @@ void frmPlayer::imgStopOver_Click() {
 }
 
 void frmPlayer::picSongProgress_MouseDown(double X) {
+    WakePlayTick();
     if (lblTrack->text().isEmpty())
         return; // nothing loaded
     try {
@@ -192,6 +196,7 @@ void frmPlayer::lblProgress_MouseUp() {
 }
 
 void frmPlayer::picSpeed_MouseDown(double X) {
+    WakePlayTick();
     lblSongSpeed->SetLeft(X);
     try {
         const qint32 speed = RoundToInt32(lblSongSpeed->Left() + 3);
@@ -282,6 +287,7 @@ void frmPlayer::PlaceTrack(int left, int top, bool paintNow) {
 }
 
 void frmPlayer::trackscrollclick() {
+    WakePlayTick();
     if (state.TitleScrolling) {
         state.TitleScrolling = false;
         PlaceTrack(5, 0);

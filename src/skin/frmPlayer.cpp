@@ -46,10 +46,17 @@ frmPlayer::frmPlayer(PlayerServices services)
     BuildControls();
     BuildButtons();
     Timer1.setInterval(100);
-    tmrPlay.setInterval(10);
+    tmrPlay.setInterval(TickPlan::kStepMs);
+    tmrPlay.setSingleShot(true); // each wake sets the next (tmrPlay_Due)
+    tmrPlay.setTimerType(Qt::PreciseTimer);
+    tickClock = [clock = std::make_shared<QElapsedTimer>()] {
+        if (!clock->isValid())
+            clock->start();
+        return clock->elapsed();
+    };
     tmrCueSong.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &frmPlayer::Timer1_Timer);
-    connect(&tmrPlay, &QTimer::timeout, this, &frmPlayer::tmrPlay_Timer);
+    connect(&tmrPlay, &QTimer::timeout, this, &frmPlayer::tmrPlay_Due);
     connect(&tmrCueSong, &QTimer::timeout, this, &frmPlayer::tmrCueSong_Timer);
     skin_ = new frmSkin(*this);
     info_ = new frmInfo(*this);

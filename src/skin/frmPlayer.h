@@ -12,6 +12,7 @@
 #include "core/PlayerState.h"
 #include "core/Store.h"
 #include "media/MediaModules.h"
+#include "playback/TickPlan.h"
 #include "skin/SkinImage.h"
 
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -154,7 +156,16 @@ public:
 
     // Playing, the playback tick and the cue queue.
     void PlaySong(qint16 thissongID, const QString& thisfilename);
+    // One step of the playback tick, as at a hundred ticks a second.
     void tmrPlay_Timer();
+    // The timer's wake: runs the steps that passed since the last one and sets the timer for
+    // the next moment something can change (see TickPlan).
+    void tmrPlay_Due();
+    // What the tick shows may have changed (a song started, paused, sought, sped up): the next
+    // wake comes at once instead of when the last plan said.
+    void WakePlayTick();
+    // The tick's clock in milliseconds, monotonic; tests put in a clock of their own.
+    std::function<qint64()> tickClock;
     // With `repeatAllowed` false (moving on from an item that could not be played), a repeated
     // song is not started again.
     void EndOfSongCode(bool repeatAllowed = true);
@@ -286,6 +297,9 @@ private:
     void RemoveSelectedTrackLine();
     void ReportNotChanged(const StoreError& error);
     void ScrollTitle();
+    void PlayTick(bool step);
+    TickPlan::Needs TickNeeds();
+    TickPlan tickPlan_;
     void ShowUnplayable(const QString& path, const QString& artist, const QString& title);
     void MoveOnFromUnplayable();
     bool unplayablePending_ = false; // the item just started could not be played

@@ -345,3 +345,77 @@ TEST_F(Playback, ARoundOfItemsThatCannotBeOpenedStops) {
     for (int id = 1; id <= 5; ++id)
         EXPECT_EQ(PlayCount(id), 0);
 }
+
+// The tick on a clock of the test's own, the song's position following that clock: the end of
+// a song is acted on at the wake where its whole-second position reaches its whole-second
+// length, as it would be at a hundred ticks a second, while the program wakes far less often.
+TEST_F(Playback, TheEndIsActedOnWhenTheWholeSecondIsReachedWithoutWakingEveryTenMs) {
+    for (const bool scrolling : {true, false}) {
+        SCOPED_TRACE(scrolling ? "title scrolling" : "title still");
+        qint64 now = 0;
+        player->tickClock = [&] { return now; };
+        player->state.TitleScrolling = scrolling;
+        sender.replies[QStringLiteral("status song length")] = QStringLiteral("5400");
+        sender.replies[QStringLiteral("status song position")] = QStringLiteral("0");
+        const int countBefore = PlayCount(2);
+        Activate(0);
+        ASSERT_EQ(Playing(), QStringLiteral("1"));
+        qint64 started = now, endedAt = -1;
+        int wakes = 0;
+        while (now < 5600) {
+            sender.replies[QStringLiteral("status song position")] = QString::number(now - started);
+            player->tmrPlay_Due();
+            ++wakes;
+            if (endedAt < 0 && Playing() == QStringLiteral("2")) {
+                endedAt = now;
+                started = now; // the next song starts from its beginning
+            }
+            ASSERT_TRUE(player->tmrPlay.isActive());
+            now += player->tmrPlay.interval();
+        }
+        // Whole second 5 of a 5.4 s song is reached at 5000 ms.
+        EXPECT_GE(endedAt, 5000);
+        EXPECT_LE(endedAt, 5010);
+        // A hundred a second would be 560; the scrolling title is drawn 25 times a second.
+        EXPECT_LE(wakes, scrolling ? 25 * 6 + 12 : 6 + 12);
+        EXPECT_EQ(player->lblRunningTime->text(), QStringLiteral("0:00/0:05"));
+        EXPECT_EQ(PlayCount(2), countBefore + 1);
+    }
+}
+
+TEST(TickPlan, CountsTheStepsThatPassedAndWakesWhenSomethingIsDue) {
+    TickPlan plan;
+    EXPECT_EQ(plan.StepsDue(1000), 1);
+    EXPECT_EQ(plan.StepsDue(1009), 0); // woken early: no step yet
+    EXPECT_EQ(plan.StepsDue(1035), 3);
+    EXPECT_EQ(plan.StepsDue(1040), 1);    // the 5 ms left over were kept
+    EXPECT_EQ(plan.StepsDue(1000000), 1); // after a long stall the count starts again
+
+    TickPlan::Needs idle;
+    EXPECT_EQ(plan.NextDelay(idle, 0), TickPlan::kIdleMs);
+    TickPlan::Needs video;
+    video.everyStep = true;
+    EXPECT_EQ(plan.NextDelay(video, 0), 10);
+    TickPlan::Needs title;
+    title.titleMoving = true;
+    title.msSinceTitlePaint = 15;
+    EXPECT_EQ(plan.NextDelay(title, 0), 25);
+    TickPlan::Needs notice = title;
+    notice.titleMoving = false;
+    notice.noticeLeftMs = 700;
+    EXPECT_EQ(plan.NextDelay(notice, 0), 700);
+
+    // A song at twice the clock's speed: once its speed is seen, the wake comes just after its
+    // next whole second; before that, soon.
+    TickPlan::Needs song;
+    song.songAdvancing = true;
+    song.positionMs = 4000;
+    EXPECT_EQ(plan.NextDelay(song, 10000), 100);
+    song.positionMs = 4200;
+    EXPECT_EQ(plan.NextDelay(song, 10100), 401); // 800 ms of song at 2 ms a ms
+    song.positionMs = 3000;                      // sought back: the speed is learnt again
+    EXPECT_EQ(plan.NextDelay(song, 10200), 100);
+    plan.Restart();
+    song.positionMs = 0;
+    EXPECT_EQ(plan.NextDelay(song, 20000), 100);
+}
