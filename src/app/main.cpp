@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     player.Form_Load();
     if (player.IsUnloaded())
         return 0;
+    media.LoadEngineSoon();
     StartWebViewsWhenUp(player);
     return app.exec();
 }

@@ -1,13 +1,13 @@
 #include "media/MpvMciService.h"
 
 #include "core/Decimal.h"
+#include "media/MpvLibrary.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <fcntl.h>
-#include <mpv/client.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -36,7 +36,7 @@ struct MpvMciService::Player {
     QRect placed;
     ~Player() {
         if (handle)
-            mpv_terminate_destroy(handle); // the player lets go of the surface first
+            Mpv()->terminateDestroy(handle); // the player lets go of the surface first
         if (surface) {
             xcb_destroy_window(connection, surface);
             xcb_flush(connection);
@@ -87,21 +87,21 @@ struct MpvMciService::Player {
     }
     double Number(const char* property) const {
         double value = 0;
-        if (mpv_get_property(handle, property, MPV_FORMAT_DOUBLE, &value) < 0)
+        if (Mpv()->getProperty(handle, property, MPV_FORMAT_DOUBLE, &value) < 0)
             return 0;
         return value;
     }
     bool Flag(const char* property) const {
         int value = 0;
-        mpv_get_property(handle, property, MPV_FORMAT_FLAG, &value);
+        Mpv()->getProperty(handle, property, MPV_FORMAT_FLAG, &value);
         return value != 0;
     }
     int SetNumber(const char* property, double value) {
-        return mpv_set_property(handle, property, MPV_FORMAT_DOUBLE, &value);
+        return Mpv()->setProperty(handle, property, MPV_FORMAT_DOUBLE, &value);
     }
     int SetFlag(const char* property, bool on) {
         int value = on ? 1 : 0;
-        return mpv_set_property(handle, property, MPV_FORMAT_FLAG, &value);
+        return Mpv()->setProperty(handle, property, MPV_FORMAT_FLAG, &value);
     }
 
     // What the player reports as it changes (observed properties), so that status queries,
@@ -113,10 +113,10 @@ struct MpvMciService::Player {
     } seen;
     enum Observation : uint64_t { kPosition = 1, kLength, kEof, kPause };
     void Observe() {
-        mpv_observe_property(handle, kPosition, "time-pos", MPV_FORMAT_DOUBLE);
-        mpv_observe_property(handle, kLength, "duration", MPV_FORMAT_DOUBLE);
-        mpv_observe_property(handle, kEof, "eof-reached", MPV_FORMAT_FLAG);
-        mpv_observe_property(handle, kPause, "pause", MPV_FORMAT_FLAG);
+        Mpv()->observeProperty(handle, kPosition, "time-pos", MPV_FORMAT_DOUBLE);
+        Mpv()->observeProperty(handle, kLength, "duration", MPV_FORMAT_DOUBLE);
+        Mpv()->observeProperty(handle, kEof, "eof-reached", MPV_FORMAT_FLAG);
+        Mpv()->observeProperty(handle, kPause, "pause", MPV_FORMAT_FLAG);
     }
     void Take(const mpv_event* event) {
         if (event->event_id != MPV_EVENT_PROPERTY_CHANGE)
@@ -177,7 +177,7 @@ struct MpvMciService::Player {
         Drain(); // a restart still queued from the load must not end the wait below
         const QByteArray target = QByteArray::number(seconds, 'f', 3);
         const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
-        const int result = mpv_command(handle, args);
+        const int result = Mpv()->command(handle, args);
         if (result < 0)
             return result;
         // The seek is done at the restart that follows its own seek event.
@@ -186,7 +186,7 @@ struct MpvMciService::Player {
         clock.start();
         while (clock.elapsed() < kSeekTimeoutMs) {
             const mpv_event* event =
-                mpv_wait_event(handle, (kSeekTimeoutMs - clock.elapsed()) / 1000.0);
+                Mpv()->waitEvent(handle, (kSeekTimeoutMs - clock.elapsed()) / 1000.0);
             Take(event);
             if (event->event_id == MPV_EVENT_SEEK)
                 seeking = true;
@@ -204,8 +204,8 @@ struct MpvMciService::Player {
     void Drain() {
         // Asking for events costs a round trip to the player's threads: only when there are any.
         if (eventsWaiting.exchange(false))
-            for (const mpv_event* event = mpv_wait_event(handle, 0);
-                 event->event_id != MPV_EVENT_NONE; event = mpv_wait_event(handle, 0))
+            for (const mpv_event* event = Mpv()->waitEvent(handle, 0);
+                 event->event_id != MPV_EVENT_NONE; event = Mpv()->waitEvent(handle, 0))
                 Take(event);
         if (stopAt >= 0 && !seen.paused && seen.position >= stopAt) {
             stopAt = -1;
@@ -290,7 +290,14 @@ MpvMciService::MpvMciService() : extraOptions_(qEnvironmentVariable("JUKORA_MPV_
     KeepDescriptorZeroTaken();
 }
 
+void MpvMciService::LoadEngineSoon() {
+    if (!loader_.joinable())
+        loader_ = std::thread([] { Mpv(); });
+}
+
 MpvMciService::~MpvMciService() {
+    if (loader_.joinable())
+        loader_.join();
     players_.clear();
     if (ownConnection_)
         xcb_disconnect(connection_);
@@ -367,6 +374,9 @@ QString MpvMciService::ErrorString(quint32 code) {
     case BadParameter:
         return QStringLiteral("A parameter of the command is missing or not valid.");
     case EngineFailed:
+        if (!Mpv())
+            return QStringLiteral("The media engine libmpv could not be loaded (%1).")
+                .arg(MpvLoadError());
         return QStringLiteral("The media engine could not be started.");
     case TimedOut:
         return QStringLiteral("The media engine did not answer in time.");
@@ -471,7 +481,10 @@ quint32 MpvMciService::Open(Request& r) {
     // would get 0 and be closed under its owner. It is kept on /dev/null.
     KeepDescriptorZeroTaken();
     auto player = std::make_shared<Player>();
-    player->handle = mpv_create();
+    const MpvLibrary* mpv = Mpv();
+    if (!mpv)
+        return EngineFailed;
+    player->handle = mpv->create();
     if (!player->handle)
         return EngineFailed;
     mpv_handle* h = player->handle;
@@ -488,7 +501,7 @@ quint32 MpvMciService::Open(Request& r) {
           "load-auto-profiles=no", "input-terminal=no", "gpu-api=opengl"}) {
         const QByteArray pair(option);
         const qsizetype eq = pair.indexOf('=');
-        mpv_set_option_string(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
+        Mpv()->setOptionString(h, pair.left(eq).constData(), pair.mid(eq + 1).constData());
     }
     if (parent != 0) {
         // A window id that names no window is refused here: handed on, it would end the
@@ -498,21 +511,21 @@ quint32 MpvMciService::Open(Request& r) {
                   !player->MakeSurface(x, static_cast<xcb_window_t>(parent))))
             return BadWindow;
         int64_t wid = player->surface ? static_cast<int64_t>(player->surface) : parent;
-        mpv_set_option(h, "wid", MPV_FORMAT_INT64, &wid);
+        Mpv()->setOption(h, "wid", MPV_FORMAT_INT64, &wid);
         // Only outputs that draw into a given window: others would open windows of their own.
-        mpv_set_option_string(h, "vo", WindowOutputs().constData());
+        Mpv()->setOptionString(h, "vo", WindowOutputs().constData());
     }
     for (const QString& pair : extraOptions_.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QByteArray utf8 = pair.toUtf8();
         const qsizetype eq = utf8.indexOf('=');
         if (eq > 0)
-            mpv_set_option_string(h, utf8.left(eq).constData(), utf8.mid(eq + 1).constData());
+            Mpv()->setOptionString(h, utf8.left(eq).constData(), utf8.mid(eq + 1).constData());
     }
-    if (mpv_initialize(h) < 0)
+    if (Mpv()->initialize(h) < 0)
         return EngineFailed;
     const QByteArray file = path.toUtf8(); // owned for the duration of the call
     const char* args[] = {"loadfile", file.constData(), nullptr};
-    if (mpv_command(h, args) < 0)
+    if (Mpv()->command(h, args) < 0)
         return CannotPlay;
     QElapsedTimer clock;
     clock.start();
@@ -520,7 +533,7 @@ quint32 MpvMciService::Open(Request& r) {
         const double left = (kOpenTimeoutMs - clock.elapsed()) / 1000.0;
         if (left <= 0)
             return TimedOut;
-        const mpv_event* event = mpv_wait_event(h, left);
+        const mpv_event* event = Mpv()->waitEvent(h, left);
         if (event->event_id == MPV_EVENT_FILE_LOADED)
             break;
         player->Take(event);
@@ -528,7 +541,7 @@ quint32 MpvMciService::Open(Request& r) {
             return CannotPlay;
     }
     player->Observe();
-    mpv_set_wakeup_callback(h, &Player::Wakeup, player.get());
+    Mpv()->setWakeupCallback(h, &Player::Wakeup, player.get());
     player->Refresh();
     players_.insert(alias.toLower(), player);
     return Ok;

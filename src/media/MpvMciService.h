@@ -25,6 +25,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <thread>
 
 struct xcb_connection_t;
 
@@ -48,6 +49,9 @@ public:
     // from JUKORA_MPV_OPTIONS (tests use "ao=null vo=null").
     MpvMciService();
     ~MpvMciService() override;
+    // libmpv is loaded by the first command that needs it; this loads it now on a thread of its
+    // own (once the window is up), so that the first song does not wait for it.
+    void LoadEngineSoon();
 
     quint32 SendString(const QString& command, QString* reply = nullptr,
                        int replyLength = 0) override;
@@ -110,6 +114,7 @@ private:
     xcb_connection_t* connection_ = nullptr;
     bool ownConnection_ = false, connectionTried_ = false;
     QByteArray windowOutputs_;
+    std::thread loader_;
 };
 
 // libmpv's video outputs can close descriptor 0, which they do not own; the next descriptor

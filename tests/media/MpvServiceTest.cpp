@@ -229,3 +229,26 @@ TEST(JukoraMci, PrintsTheCodeAndReplyOfEachCommandLine) {
     EXPECT_EQ(lines[2], QStringLiteral("2 No media is open under that alias."));
     EXPECT_EQ(lines[3], QStringLiteral("0 "));
 }
+
+// libmpv and its libraries are loaded by the first open, not when the program starts: the
+// loader's own report (LD_DEBUG) of the command tool shows it.
+TEST(MpvLibrary, IsLoadedByTheFirstOpenAndNotBefore) {
+    const auto librariesLoaded = [](const QByteArray& commands) {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral(JUKORA_MCI_BINARY), {});
+        EXPECT_TRUE(tool.waitForStarted(5000));
+        tool.write(commands);
+        tool.closeWriteChannel();
+        EXPECT_TRUE(tool.waitForFinished(20000));
+        return QString::fromUtf8(tool.readAllStandardError());
+    };
+    const QString idle = librariesLoaded("status song mode\n");
+    EXPECT_TRUE(idle.contains(QLatin1String("libQt6Core"))); // the report is there
+    EXPECT_FALSE(idle.contains(QLatin1String("libmpv")));
+    const QString playing =
+        librariesLoaded("open \"" + Media("tone.wav").toUtf8() + "\" alias song\nclose song\n");
+    EXPECT_TRUE(playing.contains(QLatin1String("libmpv")));
+}
