@@ -30,6 +30,8 @@ MprisService::MprisService(frmPlayer& player, const QDBusConnection& bus)
         return;
     }
     registered_ = true;
+    // The player leaves the desktop's display as soon as its main window is unloaded.
+    connect(&player, &frmPlayer::Unloaded, this, &MprisService::Withdraw);
     shown_ = Current();
     sinceShown_.start();
     watch_.setInterval(kWatchIntervalMs);
@@ -38,8 +40,14 @@ MprisService::MprisService(frmPlayer& player, const QDBusConnection& bus)
 }
 
 MprisService::~MprisService() {
+    Withdraw();
+}
+
+void MprisService::Withdraw() {
     if (!registered_)
         return;
+    registered_ = false;
+    watch_.stop();
     bus_.unregisterService(QLatin1String(kServiceName));
     bus_.unregisterObject(QLatin1String(kObjectPath));
 }

@@ -40,6 +40,7 @@ public:
     ~MprisService() override;
 
     bool IsRegistered() const { return registered_; }
+    void Withdraw(); // gives up the name and the object
     PlayerActions& actions() { return actions_; }
 
     // The track's object path: /org/jukora/song/<songid>, or the "no track" path.

@@ -9,14 +9,17 @@ PlayerKeys::PlayerKeys(PlayerActions& actions) : actions_(actions) {
     // A text box takes Space as a character (it claims the key before shortcuts see it), so
     // Space plays or pauses only elsewhere.
     Bind(QKeySequence(Qt::Key_Space), &PlayerKeys::PlayPause);
-    Bind(QKeySequence(Qt::Key_MediaTogglePlayPause), &PlayerKeys::PlayPause);
-    Bind(QKeySequence(Qt::Key_MediaPlay), &PlayerKeys::PlayPause);
-    Bind(QKeySequence(Qt::Key_MediaPause), &PlayerKeys::Pause);
-    Bind(QKeySequence(Qt::Key_MediaStop), &PlayerKeys::Stop);
-    Bind(QKeySequence(Qt::Key_MediaNext), &PlayerKeys::Next);
-    Bind(QKeySequence(Qt::Key_MediaPrevious), &PlayerKeys::Previous);
     Bind(QKeySequence(Qt::CTRL | Qt::Key_F), &PlayerKeys::FindSong);
     Bind(QKeySequence(Qt::Key_Escape), &PlayerKeys::ClosePanels);
+    // The media keys work in every window of the player (the mini player, the video window, the
+    // add window), not only in the main window; a message box waiting for an answer stops them.
+    const Qt::ShortcutContext everywhere = Qt::ApplicationShortcut;
+    Bind(QKeySequence(Qt::Key_MediaTogglePlayPause), &PlayerKeys::PlayPause, everywhere);
+    Bind(QKeySequence(Qt::Key_MediaPlay), &PlayerKeys::PlayPause, everywhere);
+    Bind(QKeySequence(Qt::Key_MediaPause), &PlayerKeys::Pause, everywhere);
+    Bind(QKeySequence(Qt::Key_MediaStop), &PlayerKeys::Stop, everywhere);
+    Bind(QKeySequence(Qt::Key_MediaNext), &PlayerKeys::Next, everywhere);
+    Bind(QKeySequence(Qt::Key_MediaPrevious), &PlayerKeys::Previous, everywhere);
     NameKeysInTooltips();
 }
 
@@ -25,9 +28,10 @@ PlayerKeys::~PlayerKeys() {
         delete shortcut.data();
 }
 
-void PlayerKeys::Bind(const QKeySequence& key, void (PlayerKeys::*handler)()) {
+void PlayerKeys::Bind(const QKeySequence& key, void (PlayerKeys::*handler)(),
+                      Qt::ShortcutContext context) {
     auto* shortcut = new QShortcut(key, &actions_.player());
-    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setContext(context);
     connect(shortcut, &QShortcut::activated, this, handler);
     shortcuts_ << shortcut;
 }

@@ -1,7 +1,7 @@
-// The main window's keyboard: the media keys (play/pause, pause, stop, next, previous) while the
-// window has the focus, Space to play or pause when the focus is not in a text box, Ctrl+F to
-// the search box, Escape to close the add and edit panels as their back buttons do. The
-// buttons' tooltips name their keys.
+// The player's keyboard: the media keys (play/pause, pause, stop, next, previous) while one of
+// its windows has the focus, and in the main window Space to play or pause when the focus is not in
+// a text box, Ctrl+F to the search box, Escape to close the add and edit panels as their back
+// buttons do. The buttons' tooltips name their keys.
 #pragma once
 
 #include <QList>
@@ -18,7 +18,8 @@ public:
     ~PlayerKeys() override;
 
 private:
-    void Bind(const QKeySequence& key, void (PlayerKeys::*handler)());
+    void Bind(const QKeySequence& key, void (PlayerKeys::*handler)(),
+              Qt::ShortcutContext context = Qt::WindowShortcut);
     void PlayPause();
     void Pause();
     void Stop();

@@ -220,6 +220,23 @@ TEST_F(Mpris, OpenUriHandsALocalFileOnAndRefusesTheRest) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(Mpris, QuitClosesTheMainWindowAndTheNameGoesWithIt) {
+    player->show();
+    StartTrack(0);
+    const GdbusResult quit = CallPlayer(bus, QStringLiteral("org.mpris.MediaPlayer2.Quit"));
+    EXPECT_EQ(quit.exitCode, 0) << quit.err.toStdString();
+    EXPECT_TRUE(WaitFor([&] { return player->IsUnloaded(); }, 3000));
+    EXPECT_FALSE(player->isVisible());
+    EXPECT_FALSE(service->IsRegistered());
+    const GdbusResult owned =
+        Gdbus(bus, {QStringLiteral("call"), QStringLiteral("--dest"),
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("--object-path"),
+                    QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("--method"),
+                    QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                    QStringLiteral("org.mpris.MediaPlayer2.jukora")});
+    EXPECT_EQ(owned.out, QStringLiteral("(false,)"));
+}
+
 // The real program: the copy that holds the program folder's lock takes the name, a second copy
 // started on the same folder does not.
 TEST(MprisProgram, OnlyTheFirstCopyTakesTheName) {
