@@ -177,34 +177,34 @@ void MprisPlayerAdaptor::SetRate(double rate) {
     service_.Announce();
 }
 
-void MprisPlayerAdaptor::Play() {
-    service_.actions().Play();
+// Acts, and tells the desktop what changed at once.
+void MprisPlayerAdaptor::Act(void (PlayerActions::*action)()) {
+    (service_.actions().*action)();
     service_.Announce();
+}
+
+void MprisPlayerAdaptor::Play() {
+    Act(&PlayerActions::Play);
 }
 
 void MprisPlayerAdaptor::Pause() {
-    service_.actions().Pause();
-    service_.Announce();
+    Act(&PlayerActions::Pause);
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    service_.actions().PlayPause();
-    service_.Announce();
+    Act(&PlayerActions::PlayPause);
 }
 
 void MprisPlayerAdaptor::Stop() {
-    service_.actions().Stop();
-    service_.Announce();
+    Act(&PlayerActions::Stop);
 }
 
 void MprisPlayerAdaptor::Next() {
-    service_.actions().Next();
-    service_.Announce();
+    Act(&PlayerActions::Next);
 }
 
 void MprisPlayerAdaptor::Previous() {
-    service_.actions().Previous();
-    service_.Announce();
+    Act(&PlayerActions::Previous);
 }
 
 // A seek past the end goes on to the next track; one before the start goes to the start.

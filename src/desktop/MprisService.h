@@ -151,5 +151,6 @@ signals:
     void Seeked(qlonglong Position);
 
 private:
+    void Act(void (PlayerActions::*action)());
     MprisService& service_;
 };
