@@ -6,6 +6,7 @@
 #include "skin/frmPlayer.h"
 
 #include <QDBusMessage>
+#include <QEvent>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -34,9 +35,22 @@ MprisService::MprisService(frmPlayer& player, const QDBusConnection& bus)
     connect(&player, &frmPlayer::Unloaded, this, &MprisService::Withdraw);
     shown_ = Current();
     sinceShown_.start();
-    watch_.setInterval(kWatchIntervalMs);
-    connect(&watch_, &QTimer::timeout, this, [this] { Announce(); });
-    watch_.start();
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, [this] { Announce(); });
+    connect(&player, &frmPlayer::PlayStateChanged, this, &MprisService::AnnounceSoon);
+    player.imgVol->installEventFilter(this);
+}
+
+void MprisService::AnnounceSoon() {
+    if (registered_)
+        soon_.start();
+}
+
+bool MprisService::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == player_.imgVol && event->type() == QEvent::Resize)
+        AnnounceSoon();
+    return QObject::eventFilter(watched, event);
 }
 
 MprisService::~MprisService() {
@@ -47,7 +61,7 @@ void MprisService::Withdraw() {
     if (!registered_)
         return;
     registered_ = false;
-    watch_.stop();
+    soon_.stop();
     bus_.unregisterService(QLatin1String(kServiceName));
     bus_.unregisterObject(QLatin1String(kObjectPath));
 }

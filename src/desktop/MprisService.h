@@ -7,10 +7,12 @@
 // offers nothing and nothing fails.
 //
 // Every method goes through PlayerActions, that is through the main window's own procedures.
-// What the desktop shows is kept current by a check five times a second (not by the playback
-// tick): it compares the status, the song, its length, the volume gauge and the speed track with
-// what was last announced and sends PropertiesChanged only for what changed; a jump of the
-// position sends Seeked. Nothing is sent while nothing changes.
+// What the desktop shows is kept current without any polling: when the main window says that
+// something playing may have changed, or the volume gauge changes size, the service compares the
+// status, the song, its length, the gauge and the speed track with what it last announced (once
+// the window's handler has finished) and sends PropertiesChanged only for what changed; a
+// position away from where the clock puts it sends Seeked. Nothing is sent, and nothing runs,
+// while nothing changes.
 #pragma once
 
 #include "desktop/PlayerActions.h"
@@ -33,7 +35,6 @@ class MprisService : public QObject, protected QDBusContext {
 public:
     static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.jukora";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
-    static constexpr int kWatchIntervalMs = 200;
 
     explicit MprisService(frmPlayer& player,
                           const QDBusConnection& bus = QDBusConnection::sessionBus());
@@ -41,6 +42,8 @@ public:
 
     bool IsRegistered() const { return registered_; }
     void Withdraw(); // gives up the name and the object
+    // Announces what changed once the handler running now has finished.
+    void AnnounceSoon();
     PlayerActions& actions() { return actions_; }
 
     // The track's object path: /org/jukora/song/<songid>, or the "no track" path.
@@ -54,6 +57,9 @@ public:
 
     // Replies to the bus call being handled with an error (for the adaptors).
     void RefuseCall(const QString& message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Shown {
@@ -72,7 +78,7 @@ private:
     QDBusConnection bus_;
     MprisPlayerAdaptor* playerAdaptor_ = nullptr;
     bool registered_ = false;
-    QTimer watch_;
+    QTimer soon_;
     Shown shown_;
     QElapsedTimer sinceShown_; // since shown_.positionMs was read
 };

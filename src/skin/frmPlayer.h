@@ -254,6 +254,9 @@ public:
 
 signals:
     void Unloaded();
+    // Something playing may have changed (an item started, paused, stopped, sought, sped up);
+    // sent as the change begins, so listeners look after the handler has finished.
+    void PlayStateChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

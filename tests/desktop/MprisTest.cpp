@@ -167,10 +167,10 @@ TEST_F(Mpris, PropertiesChangedAndSeekedAreSentWhenSomethingChangesOnly) {
     EXPECT_TRUE(heard.contains(QStringLiteral("PropertiesChanged")));
     EXPECT_TRUE(heard.contains(QStringLiteral("'PlaybackStatus': <'Playing'>")));
 
-    Settle(3 * MprisService::kWatchIntervalMs);
+    Settle(300);
     hear();
     const qsizetype settled = heard.size();
-    Settle(5 * MprisService::kWatchIntervalMs); // playing on, nothing changing
+    Settle(1500); // playing on, nothing changing
     hear();
     EXPECT_EQ(heard.size(), settled) << heard.mid(settled).toStdString();
 
