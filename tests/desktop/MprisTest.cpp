@@ -192,6 +192,15 @@ TEST_F(Mpris, PropertiesChangedAndSeekedAreSentWhenSomethingChangesOnly) {
         3000))
         << heard.toStdString();
 
+    // The song ends by itself and the next of the play order starts: the desktop hears of it.
+    player->picSongProgress_MouseDown(29);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            hear();
+            return heard.contains(QStringLiteral("'xesam:title': <'Song 3'>"));
+        },
+        4000));
+
     player->imgVolDownOver_Click();
     EXPECT_TRUE(WaitFor(
         [&] {
