@@ -1,6 +1,10 @@
 // The composition root: creates the services and the main window and connects them.
 #include "app/QtDialogs.h"
 #include "core/Paths.h"
+#include "desktop/FileDrops.h"
+#include "desktop/MprisService.h"
+#include "desktop/PlayerActions.h"
+#include "desktop/PlayerKeys.h"
 #include "media/MpvMciService.h"
 #include "prefs/WebEngineLoader.h"
 #include "skin/frmPlayer.h"
@@ -62,5 +66,10 @@ int main(int argc, char** argv) {
         return 0;
     media.LoadEngineSoon();
     StartWebViewsWhenUp(player);
+    // The desktop's ways in: keys, drops, and (for the copy holding the lock) MPRIS.
+    PlayerActions actions(player);
+    PlayerKeys keys(actions);
+    FileDrops drops(actions);
+    MprisService mpris(player);
     return app.exec();
 }

@@ -166,13 +166,7 @@ void frmPlayer::HandleCommandLine() {
     ReportRefusedHandedIn();
     const QStringList files = handedIn_.files;
     for (const QString& file : files) {
-        try {
-            CheckAlreadyMedia(file);
-        } catch (const StoreError& e) {
-            // "Library full" has been said by the id rule; anything else is said here.
-            DropHandedIn(file,
-                         e.kind() == StoreError::Kind::IdentityRange ? QString() : e.message());
-        }
+        CheckHandedIn(file);
         if (unloaded_)
             return;
     }
@@ -181,14 +175,34 @@ void frmPlayer::HandleCommandLine() {
 }
 
 void frmPlayer::ReportRefusedHandedIn() {
-    for (const QString& path : std::exchange(handedIn_.refused, {})) {
-        const QString why = QFileInfo(path).isDir()
-                                ? QStringLiteral("it is a folder, not a file")
-                                : QStringLiteral("there is no file of that name");
-        dialogs.MsgBox(QStringLiteral("Jukora cannot open \"%1\": %2.\r\nNothing was added to the "
-                                      "library.")
-                           .arg(path, why),
-                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+    for (const QString& path : std::exchange(handedIn_.refused, {}))
+        RefuseHandedIn(path);
+}
+
+void frmPlayer::RefuseHandedIn(const QString& path) {
+    const QString why = QFileInfo(path).isDir() ? QStringLiteral("it is a folder, not a file")
+                                                : QStringLiteral("there is no file of that name");
+    dialogs.MsgBox(QStringLiteral("Jukora cannot open \"%1\": %2.\r\nNothing was added to the "
+                                  "library.")
+                       .arg(path, why),
+                   MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
+}
+
+bool frmPlayer::HandleFile(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        RefuseHandedIn(path);
+        return false;
+    }
+    CheckHandedIn(path);
+    return true;
+}
+
+void frmPlayer::CheckHandedIn(const QString& path) {
+    try {
+        CheckAlreadyMedia(path);
+    } catch (const StoreError& e) {
+        // "Library full" has been said by the id rule; anything else is said here.
+        DropHandedIn(path, e.kind() == StoreError::Kind::IdentityRange ? QString() : e.message());
     }
 }
 

@@ -197,6 +197,7 @@ void frmPlayer::WakePlayTick() {
     tickPlan_.Restart();
     if (tmrPlay.isActive())
         tmrPlay.start(0);
+    emit PlayStateChanged();
 }
 
 // The title enters from the right, scrolls left until its end is 200 twips inside the box and

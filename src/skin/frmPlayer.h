@@ -123,6 +123,9 @@ public:
     void SetFormLoad();
     void Timer1_Timer();
     void CheckAlreadyMedia(const QString& FileName);
+    // A file handed in after start-up (dropped on the window, or named over the desktop bus),
+    // handled as a file of the command line is. False, said to the user, when it names no file.
+    bool HandleFile(const QString& path);
     void File1_DblClick();
     void Form_Unload();
     bool IsUnloaded() const { return unloaded_; }
@@ -251,6 +254,9 @@ public:
 
 signals:
     void Unloaded();
+    // Something playing may have changed (an item started, paused, stopped, sought, sped up);
+    // sent as the change begins, so listeners look after the handler has finished.
+    void PlayStateChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -266,6 +272,8 @@ private:
     QString HandedInPath();
     void HandleCommandLine();
     void ReportRefusedHandedIn();
+    void RefuseHandedIn(const QString& path);
+    void CheckHandedIn(const QString& path);
     void DropHandedIn(const QString& path, const QString& why);
     bool KnowsSong(qint16 id);
     void HandOver(qint16 songId, const QString& FileName);
