@@ -60,5 +60,16 @@ struct ImagePair {
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips,
                   const QString& text = QString());
 
+// The skin's colours for a window and the standard controls on it (lists, text boxes,
+// drop-downs): light text on the dark skin, the accent colour for the selection.
+void UseSkinColours(QWidget* window);
+
+// Shows the skin's image for `label` (named after its window and itself) on it; false when the
+// art has none.
+bool ShowSkinArt(QLabel* label);
+// Paints `widget`'s background with its skin image repeated across, for a fill whose width
+// changes; false when the art has none.
+bool FillWithSkinArt(QWidget* widget);
+
 ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,
                         const QString& tooltip, const QColor& face);
