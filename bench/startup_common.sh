@@ -2,12 +2,12 @@
 # songs made from the build's empty library, and the peak memory of a process. Sourced, with
 # $build and $work set by the caller.
 
-# Starts Xvfb on a free-looking display number and points the player at it; $xvfb is its pid.
+# Starts Xvfb on a display it finds free and points the player at it; $xvfb is its pid.
 start_display() {
-  display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$work/display" >/dev/null 2>&1 &
   xvfb=$!
-  sleep 1
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  display=:$(cat "$work/display")
   export DISPLAY=$display QT_QPA_PLATFORM=xcb JUKORA_MPV_OPTIONS=ao=null
 }
 

@@ -12,11 +12,14 @@ suffix=""
 [ "$scale" = 1 ] || suffix="@${scale}x"
 work=$(mktemp -d)
 player=""
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
+xvfb=""
 trap 'kill $player $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 1
+# Xvfb picks a free display itself and writes its number.
+Xvfb -displayfd 3 -screen 0 $((1280 * scale))x$((1024 * scale))x24 3>"$work/display" \
+  >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(cat "$work/display")
 export DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale JUKORA_MPV_OPTIONS=ao=null
 export HOME=$work/home
 mkdir -p "$out" "$HOME" "$work/prog/Other" "$work/prog/PlayLists" "$work/music"
