@@ -187,16 +187,8 @@ QPixmap Image(const QString& name, qreal scale) {
 }
 
 QPixmap ImageFor(const QWidget* widget) {
-    QPixmap image = Image(widget->window()->objectName() + QLatin1Char('/') + widget->objectName(),
-                          widget->devicePixelRatioF());
-    // A bundle's image of another size is fitted to the control's place.
-    if (!image.isNull() && image.deviceIndependentSize().toSize() != widget->size()) {
-        const qreal ratio = image.devicePixelRatio();
-        image =
-            image.scaled(widget->size() * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        image.setDevicePixelRatio(ratio);
-    }
-    return image;
+    return Image(widget->window()->objectName() + QLatin1Char('/') + widget->objectName(),
+                 widget->devicePixelRatioF());
 }
 
 } // namespace SkinArt

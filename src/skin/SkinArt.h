@@ -39,8 +39,8 @@ bool IsWholeResourceFile(const QByteArray& data);
 // built in; null when neither has it. An image larger than scale 1 carries its scale.
 QPixmap Image(const QString& name, qreal scale);
 
-// The same for a widget's place: the image named after the widget's window and its own object
-// name, at the widget's scale.
+// The image for a widget: named after the widget's window and its own object name, at the
+// widget's scale. An image of another size than the widget is shown as it is, from the left.
 QPixmap ImageFor(const QWidget* widget);
 
 } // namespace SkinArt

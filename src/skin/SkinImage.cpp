@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QShowEvent>
 
 #include <unordered_map>
 
@@ -45,13 +46,20 @@ QPixmap PlaceholderArt(const QSize& size, const QColor& face) {
 
 SkinImage::SkinImage(QWidget* parent, const QString& name, const QRect& twips, const QColor& face,
                      const QString& tooltip)
-    : QLabel(parent) {
+    : QLabel(parent), face_(face) {
     setObjectName(name);
     PlaceTwips(this, twips);
-    const QPixmap art = SkinArt::ImageFor(this);
-    setPixmap(art.isNull() ? PlaceholderArt(size(), face) : art);
     setToolTip(tooltip);
     setMouseTracking(true);
+}
+
+void SkinImage::showEvent(QShowEvent* event) {
+    if (!drawn_) {
+        drawn_ = true;
+        const QPixmap art = SkinArt::ImageFor(this);
+        setPixmap(art.isNull() ? PlaceholderArt(size(), face_) : art);
+    }
+    QLabel::showEvent(event);
 }
 
 void SkinImage::mouseMoveEvent(QMouseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QRect>
 
 class QMouseEvent;
+class QShowEvent;
 
 // Geometry is kept in twips, as the window's layout is written; 15 twips make one pixel.
 constexpr int kTwipsPerPixel = 15;
@@ -37,8 +38,15 @@ signals:
     void clicked();
 
 protected:
+    // The art is read when the image is first shown: hidden images (highlights, panels, other
+    // windows) cost nothing at start-up.
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QColor face_; // drawn when the art has no image of this name
+    bool drawn_ = false;
 };
 
 struct ImagePair {

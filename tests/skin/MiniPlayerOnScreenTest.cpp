@@ -1,6 +1,7 @@
 // The mini player on a real X display, driven by the X server's own pointer (xdotool): its
 // outline is the window's shape, so a press in a cut corner never reaches it, and a drag moves
 // it with the grab point under the pointer.
+#include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
 #include "support/TestSupport.h"
@@ -55,4 +56,32 @@ TEST(MiniPlayerOnScreen, ACutCornerIsNotTheWindowsAndADragKeepsTheGrabPoint) {
     }
     ASSERT_TRUE(Pointer({QStringLiteral("mouseup"), QStringLiteral("1")}));
     EXPECT_TRUE(WaitFor([&] { return !mini.Dragging(); }, 3000));
+}
+
+// Back in the main window, the lists stay as the mini player's choices left them, also once the
+// main window is active again.
+TEST(MiniPlayerOnScreen, BackToNormalViewKeepsTheListsAsTheMiniPlayerLeftThem) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(30);
+    folder.Exec("UPDATE tblSong SET playcount = songid % 7");
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
+    LoadAndReload(player);
+    // No window manager gives the focus here: the windows take it as a user's click would.
+    player.activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return player.isActiveWindow(); }, 5000));
+    player.imgSkinOver_Click();
+    frmSkin& mini = *player.skin();
+    mini.activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return mini.isActiveWindow(); }, 5000));
+    emit mini.cmbPlayLists->activated(1);
+    ASSERT_EQ(player.lstPlayLists->Text(), QStringLiteral("[Top 20]"));
+    mini.imgFullScreenOver_Click();
+    player.activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return player.isActiveWindow(); }, 5000));
+    Settle(800); // past the deferred reload a return from the add-media window starts
+    EXPECT_EQ(player.lstPlayLists->Text(), QStringLiteral("[Top 20]"));
+    EXPECT_EQ(player.lstTracks->ListCount(), 20);
+    EXPECT_EQ(mini.cmbTracks->ListCount(), 20);
 }

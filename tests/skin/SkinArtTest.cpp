@@ -112,6 +112,7 @@ TEST_F(SkinArtTest, ABundleReplacesTheImagesItHasAndTheRestStayBuiltIn) {
     RecordingSender sender;
     {
         frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
+        player.show();
         const QImage shown =
             player.imgPlay.normal->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(QColor(shown.pixel(20, 20)), QColor(Qt::red));
