@@ -11,22 +11,11 @@ build=${1:-build-ci}
 rounds=${2:-5}
 settle=${3:-8}
 work=$(mktemp -d)
+xvfb=""
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
-export DISPLAY=$display QT_QPA_PLATFORM=xcb JUKORA_MPV_OPTIONS=ao=null
-cp "$build/dbMedia.mdb" "$work/library.mdb"
-python3 - "$work/library.mdb" <<'PY'
-import sqlite3, sys
-db = sqlite3.connect(sys.argv[1])
-db.executemany("INSERT INTO tblSong VALUES (?, ?, ?, ?, 0)",
-               ((i, "Title %d" % i, "Artist %d" % (i % 3000), "/music/song%d.mp3" % i)
-                for i in range(1, 32768)))
-db.commit()
-PY
-hwm() { awk '/VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
+source "$(dirname "$0")/startup_common.sh"
+start_display
+make_full_library "$work/library.mdb"
 descendants() { for c in $(pgrep -P "$1" || true); do echo "$c"; descendants "$c"; done; }
 for mode in without with; do
   for round in $(seq "$rounds"); do

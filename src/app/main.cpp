@@ -7,6 +7,7 @@
 #include "desktop/PlayerKeys.h"
 #include "media/MpvMciService.h"
 #include "prefs/WebEngineLoader.h"
+#include "skin/SkinArt.h"
 #include "skin/frmPlayer.h"
 
 #include <QApplication>
@@ -52,6 +53,14 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));
     // libmpv needs the C locale for numbers; Qt sets the user's locale at start.
     std::setlocale(LC_NUMERIC, "C");
+
+    // The skin bundle in the system folder replaces the built-in art; a bad one is passed over.
+    const QString bundle = SkinArt::SystemBundlePath();
+    const SkinArt::Bundle skin = SkinArt::UseBundle(bundle);
+    if (skin == SkinArt::Bundle::Unreadable || skin == SkinArt::Bundle::Damaged)
+        std::fprintf(stderr, "Jukora: the skin %s is %s; the built-in look is used instead.\n",
+                     qPrintable(bundle),
+                     skin == SkinArt::Bundle::Damaged ? "damaged" : "unreadable");
 
     QtDialogs dialogs;
     MpvMciService media;

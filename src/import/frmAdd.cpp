@@ -54,6 +54,7 @@ constexpr int kMostPathsNamed = 10; // paths a message lists before it says "and
 
 frmAdd::frmAdd(frmPlayer& player) : player_(player) {
     setObjectName(QStringLiteral("frmAdd"));
+    UseSkinColours(this);
     setWindowTitle(QStringLiteral("Jukora - Add Files"));
     setFixedSize(ToPixels(6240), ToPixels(5400));
     frmPlayer::MarkOwnWindow(this);

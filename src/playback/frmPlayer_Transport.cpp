@@ -42,7 +42,8 @@ void frmPlayer::BuildTransport() {
     lblSongSpeed = new ScaledItem(picSpeed, QStringLiteral("lblSongSpeed"), 0, 135, 255);
     lblSongSpeed->SetLeft(1000);
     lblSongSpeed->setToolTip(QStringLiteral("song speed"));
-    Fill(lblSongSpeed, Qt::blue);
+    if (!ShowSkinArt(lblSongSpeed))
+        Fill(lblSongSpeed, Qt::blue);
 
     imgVol = new SkinImage(this, QStringLiteral("imgVol"), TwipsRect(6120, 6840, kFullVolume, 615),
                            QColor(0x4c, 0xa0, 0x4c), QStringLiteral("volume"));
@@ -53,10 +54,12 @@ void frmPlayer::BuildTransport() {
     picSongProgress = new ScaledBox(this, QStringLiteral("picSongProgress"),
                                     TwipsRect(1440, 7560, 4695, 255), 4635);
     imgprogress = new ScaledItem(picSongProgress, QStringLiteral("imgprogress"), 0, 45, 405);
-    Fill(imgprogress, QColor(0x6f, 0xa8, 0xdc));
+    if (!FillWithSkinArt(imgprogress))
+        Fill(imgprogress, QColor(0x6f, 0xa8, 0xdc));
     lblProgress = new ScaledItem(picSongProgress, QStringLiteral("lblProgress"), 0, 135, 255);
     lblProgress->setToolTip(QStringLiteral("song progress"));
-    Fill(lblProgress, Qt::blue);
+    if (!ShowSkinArt(lblProgress))
+        Fill(lblProgress, Qt::blue);
     lblRunningTime = MakeLabel(this, QStringLiteral("lblRunningTime"),
                                TwipsRect(6240, 7560, 1695, 255), QStringLiteral("00:00/00:00"));
     lblRunningTime->setToolTip(QStringLiteral("running time"));
@@ -73,6 +76,10 @@ void frmPlayer::BuildTransport() {
     for (QLabel* strip : {static_cast<QLabel*>(picSongProgress), static_cast<QLabel*>(picSpeed),
                           picTrackTitle, lblRunningTime})
         Fill(strip, QColor(0x20, 0x24, 0x2c));
+    // The tracks' art draws their edges.
+    for (ScaledBox* track : {picSongProgress, picSpeed})
+        if (ShowSkinArt(track))
+            track->setFrameShape(QFrame::NoFrame);
     picTrackTitle->installEventFilter(this);
 
     connect(picSongProgress, &ScaledBox::MouseDown, this, &frmPlayer::picSongProgress_MouseDown);

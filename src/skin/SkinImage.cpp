@@ -1,8 +1,11 @@
 #include "skin/SkinImage.h"
 
+#include "skin/SkinArt.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QShowEvent>
 
 #include <unordered_map>
 
@@ -29,7 +32,8 @@ void PlaceTwips(QWidget* widget, const QRect& twips) {
 }
 
 namespace {
-// Placeholder art until the skin is drawn: a flat face with a frame.
+// The face drawn when neither the bundle nor the built-in art has the image: a flat face with a
+// frame.
 QPixmap PlaceholderArt(const QSize& size, const QColor& face) {
     QPixmap art(size.expandedTo(QSize(1, 1)));
     art.fill(face);
@@ -42,12 +46,20 @@ QPixmap PlaceholderArt(const QSize& size, const QColor& face) {
 
 SkinImage::SkinImage(QWidget* parent, const QString& name, const QRect& twips, const QColor& face,
                      const QString& tooltip)
-    : QLabel(parent) {
+    : QLabel(parent), face_(face) {
     setObjectName(name);
     PlaceTwips(this, twips);
-    setPixmap(PlaceholderArt(size(), face));
     setToolTip(tooltip);
     setMouseTracking(true);
+}
+
+void SkinImage::showEvent(QShowEvent* event) {
+    if (!drawn_) {
+        drawn_ = true;
+        const QPixmap art = SkinArt::ImageFor(this);
+        setPixmap(art.isNull() ? PlaceholderArt(size(), face_) : art);
+    }
+    QLabel::showEvent(event);
 }
 
 void SkinImage::mouseMoveEvent(QMouseEvent* event) {
@@ -66,6 +78,41 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips, cons
     label->setObjectName(name);
     PlaceTwips(label, twips);
     return label;
+}
+
+void UseSkinColours(QWidget* window) {
+    QPalette colours = window->palette();
+    colours.setColor(QPalette::WindowText, QColor(0xe0, 0xe6, 0xee));
+    colours.setColor(QPalette::Base, QColor(0x0f, 0x13, 0x18));
+    colours.setColor(QPalette::AlternateBase, QColor(0x16, 0x1b, 0x22));
+    colours.setColor(QPalette::Text, QColor(0xdc, 0xe3, 0xeb));
+    colours.setColor(QPalette::Button, QColor(0x24, 0x2c, 0x37));
+    colours.setColor(QPalette::ButtonText, QColor(0xdc, 0xe3, 0xeb));
+    colours.setColor(QPalette::Highlight, QColor(0x1f, 0x6f, 0x99));
+    colours.setColor(QPalette::HighlightedText, Qt::white);
+    colours.setColor(QPalette::Window, QColor(0x1a, 0x20, 0x28));
+    window->setPalette(colours);
+}
+
+bool ShowSkinArt(QLabel* label) {
+    const QPixmap art = SkinArt::ImageFor(label);
+    if (art.isNull())
+        return false;
+    label->setPixmap(art);
+    return true;
+}
+
+bool FillWithSkinArt(QWidget* widget) {
+    const QPixmap art =
+        SkinArt::Image(widget->window()->objectName() + QLatin1Char('/') + widget->objectName(),
+                       widget->devicePixelRatioF());
+    if (art.isNull())
+        return false;
+    QPalette colours = widget->palette();
+    colours.setBrush(QPalette::Window, QBrush(art));
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+    return true;
 }
 
 ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,

@@ -8,6 +8,7 @@
 #include <QRect>
 
 class QMouseEvent;
+class QShowEvent;
 
 // Geometry is kept in twips, as the window's layout is written; 15 twips make one pixel.
 constexpr int kTwipsPerPixel = 15;
@@ -37,8 +38,15 @@ signals:
     void clicked();
 
 protected:
+    // The art is read when the image is first shown: hidden images (highlights, panels, other
+    // windows) cost nothing at start-up.
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QColor face_; // drawn when the art has no image of this name
+    bool drawn_ = false;
 };
 
 struct ImagePair {
@@ -59,6 +67,17 @@ struct ImagePair {
 // A plain label at a place in twips.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& twips,
                   const QString& text = QString());
+
+// The skin's colours for a window and the standard controls on it (lists, text boxes,
+// drop-downs): light text on the dark skin, the accent colour for the selection.
+void UseSkinColours(QWidget* window);
+
+// Shows the skin's image for `label` (named after its window and itself) on it; false when the
+// art has none.
+bool ShowSkinArt(QLabel* label);
+// Paints `widget`'s background with its skin image repeated across, for a fill whose width
+// changes; false when the art has none.
+bool FillWithSkinArt(QWidget* widget);
 
 ImagePair MakeImagePair(QWidget* parent, const QString& name, const QRect& twips,
                         const QString& tooltip, const QColor& face);

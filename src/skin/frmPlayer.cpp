@@ -4,8 +4,10 @@
 #include "import/frmAdd.h"
 #include "playback/frmVideo.h"
 #include "prefs/frmInfo.h"
+#include "skin/CreditLabel.h"
 #include "skin/frmSkin.h"
 
+#include "browser/ListNames.h"
 #include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
 
@@ -40,9 +42,7 @@ frmPlayer::frmPlayer(PlayerServices services)
     setObjectName(QStringLiteral("frmPlayer"));
     setFixedSize(ToPixels(8415), ToPixels(8670));
     setFont(QFont(QStringLiteral("Verdana"), 8));
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
-    setPalette(colours);
+    UseSkinColours(this);
     BuildControls();
     BuildButtons();
     Timer1.setInterval(100);
@@ -146,10 +146,13 @@ void frmPlayer::BuildControls() {
     auto* Image1 = new SkinImage(this, QStringLiteral("Image1"), TwipsRect(0, 8280, 8415, 390),
                                  kBackground.lighter(130));
     connect(Image1, &SkinImage::mouseMoved, this, &frmPlayer::NoMouseOvers);
-    MakeLabel(this, QStringLiteral("Label6"), TwipsRect(360, 8340, 5400, 255),
-              QStringLiteral("Your music, your library."));
-    lblCopyright = MakeLabel(this, QStringLiteral("lblCopyright"), TwipsRect(6840, 8340, 1335, 255),
-                             QStringLiteral("Tobrinvale"));
+    QLabel* Label6 =
+        MakeLabel(this, QStringLiteral("Label6"), TwipsRect(360, 8340, 6300, 255),
+                  QStringLiteral("Jukora plays the music and videos you own. Enjoy listening."));
+    Label6->setMouseTracking(true);
+    Label6->installEventFilter(this);
+    lblCopyright = new CreditLabel(this, TwipsRect(6840, 8340, 1335, 255));
+    lblCopyright->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     BuildPanels();
 }
@@ -263,6 +266,8 @@ void frmPlayer::BuildButtons() {
     }
     imgDelete.normal->setToolTip(QStringLiteral("remove from playlist"));
     connect(imgFiles.over, &SkinImage::clicked, this, [this] { add()->show(); });
+    connect(imgBrowse.over, &SkinImage::clicked, this, &frmPlayer::imgBrowseOver_Click);
+    connect(imgSkin.over, &SkinImage::clicked, this, &frmPlayer::imgSkinOver_Click);
     connect(imgPlay.over, &SkinImage::clicked, this, &frmPlayer::imgPlayOver_Click);
     connect(imgPause.over, &SkinImage::clicked, this, &frmPlayer::imgPauseOver_Click);
     connect(imgStop.over, &SkinImage::clicked, this, &frmPlayer::imgStopOver_Click);
@@ -336,9 +341,7 @@ void frmPlayer::ShowToggle(ImagePair& on, ImagePair& off, bool showOn) {
 }
 
 void frmPlayer::NoMouseOvers() {
-    QFont font = lblCopyright->font();
-    font.setUnderline(false);
-    lblCopyright->setFont(font);
+    lblCopyright->SetUnderline(false);
     if (state.videofile || state.PlayingOther)
         BringVideoBack();
     for (ImagePair* pair :
@@ -363,6 +366,33 @@ void frmPlayer::EditPanelMouseOver() {
     for (ImagePair* pair :
          {&imgRename, &imgRenameTrack, &imgEditBack, &imgDeletePlayList, &imgSave})
         pair->Restore();
+}
+
+void frmPlayer::imgBrowseOver_Click() {
+    if (!lstArtist->isHidden()) {
+        // The track list takes the whole right area: its own, the artists' and the splitter's.
+        SetTwipsTop(lstTracks, 720);
+        lstArtist->hide();
+        lblSlider->hide();
+        SetTwipsHeight(lstTracks, TwipsOf(lstArtist).height() + TwipsOf(lstTracks).height() +
+                                      TwipsOf(lblSlider).height());
+    } else {
+        lstArtist->show();
+        lblSlider->show();
+        MoveSlider();
+    }
+}
+
+// The mini player shows the main window's selections in its edit fields; nothing is selected
+// in its lists and nothing is played or listed.
+void frmPlayer::imgSkinOver_Click() {
+    skin_->show();
+    skin_->cmbArtists->setEditText(lstArtist->ListIndex() >= 0 ? lstArtist->Text() : kAllArtists);
+    skin_->cmbPlayLists->setEditText(lstPlayLists->ListIndex() >= 0 ? lstPlayLists->Text()
+                                                                    : kAllMedia);
+    const QString line = lstTracks->Text();
+    skin_->cmbTracks->setEditText(line.size() < 8 ? line : line.mid(6).trimmed());
+    hide();
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {

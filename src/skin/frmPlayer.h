@@ -25,6 +25,7 @@
 #include <vector>
 
 class ComboList;
+class CreditLabel;
 class Dialogs;
 class FileListBox;
 class ListBox;
@@ -93,7 +94,7 @@ public:
     QLabel* lblRunningTime = nullptr;
     QLabel* picTrackTitle = nullptr;
     QLabel* lblTrack = nullptr; // the title; its place in twips is TrackLeft/TrackTop
-    QLabel* lblCopyright = nullptr;
+    CreditLabel* lblCopyright = nullptr;
     QWidget* fraAddToPlaylist = nullptr;
     QWidget* fraEditPlayList = nullptr;
     // The add panel: the song's artist choices and title.
@@ -242,7 +243,9 @@ public:
 
     // Skin.
     void NoMouseOvers();
-    void EditPanelMouseOver(); // restores the edit panel's buttons only
+    void EditPanelMouseOver();  // restores the edit panel's buttons only
+    void imgBrowseOver_Click(); // shows or hides the artist list
+    void imgSkinOver_Click();   // switches to the mini player
 
     static QString Caption();
     // How long the note on an item that cannot be played stays before the next item starts.

@@ -407,7 +407,9 @@ TEST(Installer, TheBuiltInstallerFolderInstallsAndStartsTheRealPlayer) {
     const QString component = setup.SystemFolder() + QStringLiteral("/KorvexX2.OCX");
     EXPECT_EQ(Read(component), Read(dist + QStringLiteral("/KorvexX2.OCX")));
     ASSERT_TRUE(QResource::registerResource(component));
-    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(":/skin/buttonOver.svg")));
+    for (const char* image : {":/skin/frmPlayer/imgBG.png", ":/skin/frmPlayer/imgPlayOver.png",
+                              ":/skin/frmSkin/imgBG@2x.png"})
+        EXPECT_TRUE(QFileInfo::exists(QLatin1String(image))) << image;
     QResource::unregisterResource(component);
 }
 } // namespace

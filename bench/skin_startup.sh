@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of the player on an empty library and on one of 32,767 songs.
+# Each round starts the player under Xvfb, measures the time from the start to the main window
+# being viewable, lets it run `settle` seconds and reads its peak resident memory (VmHWM). A
+# second program (an earlier build, say one without the skin's art) can be measured the same way
+# for comparison. Usage: bash bench/skin_startup.sh [build-dir] [rounds] [other-player]
+set -euo pipefail
+build=${1:-build-ci}
+rounds=${2:-5}
+other=${3:-}
+settle=3
+work=$(mktemp -d)
+xvfb=""
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+source "$(dirname "$0")/startup_common.sh"
+start_display
+export HOME=$work
+cp "$build/dbMedia.mdb" "$work/empty.mdb"
+make_full_library "$work/full.mdb"
+programs=("$build/Jukora")
+[ -z "$other" ] || programs+=("$other")
+for program in "${programs[@]}"; do
+  for library in empty full; do
+    for round in $(seq "$rounds"); do
+      folder="$work/prog-$library-$round"
+      rm -rf "$folder"; mkdir -p "$folder/Other" "$folder/PlayLists"
+      cp "$work/$library.mdb" "$folder/dbMedia.mdb"
+      start=$(date +%s%N)
+      # The web views are left out (their module pointing nowhere): they start after the window.
+      JUKORA_PROGRAM_FOLDER="$folder" JUKORA_WEB_MODULE=/nonexistent/libjukora_web.so \
+        "$program" >/dev/null 2>&1 &
+      pid=$!
+      until xdotool search --onlyvisible --name '^Jukora - V2\.1$' >/dev/null 2>&1; do sleep 0.01; done
+      shown=$(( ($(date +%s%N) - start) / 1000000 ))
+      sleep "$settle"
+      peak=$(hwm "$pid")
+      kill "$pid"; wait "$pid" 2>/dev/null || true
+      echo "$program, $library library, round $round: window on screen after $shown ms; peak memory $((peak / 1024)) MB"
+    done
+  done
+done
