@@ -12,11 +12,13 @@
 #include "skin/frmSkin.h"
 
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 
 #include <utility>
 
 namespace {
-// How long a second copy waits for the running copy to take a pending hand-off.
+// How long a second copy waits for the running copy to take a pending hand-off when none is
+// taken meanwhile; while the hand-offs in front of it are being taken, it waits on.
 constexpr int kHandOffWaitMs = 5000;
 
 const QString kLibraryFileName = QStringLiteral("dbMedia.mdb");
@@ -50,7 +52,14 @@ void frmPlayer::Form_Load() {
     skin_->setWindowTitle(Caption());
     if (firstCopy) {
         show();
-        // Only the running copy takes hand-offs: a second copy must leave them to it.
+        // Only the running copy takes hand-offs: a second copy must leave them to it. A cue file
+        // is taken as soon as it appears in the program folder; the poll stays for file
+        // systems that do not report changes.
+        auto* watcher = new QFileSystemWatcher(QStringList{programFolder_}, this);
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+            if (!unloaded_)
+                tmrCueSong_Timer();
+        });
         tmrCueSong.start();
     }
 
@@ -82,7 +91,7 @@ void frmPlayer::Form_Load() {
 // A second copy that finds a hand-off still pending waits for the running copy to take it.
 // False when it was not taken in time: the copy then ends.
 bool frmPlayer::PendingHandOffTaken() {
-    if (!FileExists(CueFilePath()) || WaitUntilGone(CueFilePath(), kHandOffWaitMs))
+    if (WaitUntilGone(CueFilePath(), kHandOffWaitMs))
         return true;
     if (!commandLine_.isEmpty())
         dialogs.MsgBox(QStringLiteral("The running copy of Jukora did not take the songs handed "

@@ -1,5 +1,6 @@
 // Starting an item, the playback tick with the end-of-song rules, and the cue queue.
 #include "core/CueFile.h"
+#include "core/Dialogs.h"
 #include "core/Paths.h"
 #include "import/FileListBox.h"
 #include "playback/Messenger.h"
@@ -313,28 +314,40 @@ void frmPlayer::imgUnCueOver_Click() {
 }
 
 // A song handed over by a second copy is queued while something plays; with nothing playing
-// it plays at once, as a song named on this copy's own command line does.
+// it plays at once, as a song named on this copy's own command line does. Runs when the program
+// folder changes and once a second besides.
 void frmPlayer::tmrCueSong_Timer() {
     const QString path = CueFilePath();
-    if (!FileExists(path))
+    const CueTaken taken = TakeCueFile(path);
+    if (taken.what == CueTaken::What::Blocked) {
+        // Every later hand-off waits behind it: say so, once for as long as it stays.
+        if (cueBlockReported_)
+            return;
+        cueBlockReported_ = true; // before the box: the timer runs on while it is open
+        dialogs.MsgBox(QStringLiteral("Songs cannot be passed to Jukora from other copies "
+                                      "while this is in the way:\r\n%1\r\n(%2). Please "
+                                      "move or delete it.")
+                           .arg(path, taken.problem),
+                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
         return;
-    if (const auto record = ReadCueFile(path)) {
-        state.CueRecord = *record;
-        try {
-            if (KnowsSong(record->SongID)) {
-                if (state.songplaying) {
-                    CueASong(record->SongID);
-                } else {
-                    PlaySong(record->SongID, QString());
-                    state.StartedFromCommand = true;
-                }
-            }
-        } catch (const StoreError&) {
-            // a song that cannot be looked up is not queued
-        }
     }
-    // Taken, or unreadable as one record: either way it must not be read again.
-    QFile::remove(path);
+    if (taken.what != CueTaken::What::Nothing)
+        cueBlockReported_ = false;
+    if (taken.what != CueTaken::What::Record)
+        return;
+    state.CueRecord = taken.record;
+    try {
+        if (KnowsSong(taken.record.SongID)) {
+            if (state.songplaying) {
+                CueASong(taken.record.SongID);
+            } else {
+                PlaySong(taken.record.SongID, QString());
+                state.StartedFromCommand = true;
+            }
+        }
+    } catch (const StoreError&) {
+        // a song that cannot be looked up is not queued
+    }
 }
 
 // True when the song is among the records; a song another copy has just added is found by

@@ -332,6 +332,7 @@ private:
     bool videoOpened_ = false; // the last PlayVideo showed its picture or opened its video
     bool libraryUsable_ = false;
     bool unloaded_ = false;
+    bool cueBlockReported_ = false; // the user was told what blocks the cue file's name
     // The last window other than this one that had the focus, and whether this window has been
     // activated yet.
     QPointer<QWindow> lastOtherFocus_;
