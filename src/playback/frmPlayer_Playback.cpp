@@ -3,6 +3,7 @@
 #include "core/Dialogs.h"
 #include "core/Paths.h"
 #include "import/FileListBox.h"
+#include "playback/DeferredCounts.h"
 #include "playback/Messenger.h"
 #include "playback/ScaledBox.h"
 #include "playback/TitleLabel.h"
@@ -46,15 +47,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
     const int title = datSong.FieldIndex(QStringLiteral("Title"));
     const int artist = datSong.FieldIndex(QStringLiteral("artist"));
     const int filepath = datSong.FieldIndex(QStringLiteral("filepath"));
-    const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
     const bool addOn = FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe")));
-    // Adds one start to the current record; written last, once the item has started.
-    auto countStart = [&] {
-        const int count = datSong.At(playcount).toInt();
-        datSong.Edit();
-        datSong.SetField(QStringLiteral("playcount"), count + 1);
-        datSong.Update();
-    };
     for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext()) {
         if (!MatchesNumber(datSong.At(0), thissongID))
             continue;
@@ -80,7 +73,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
                 return;
             }
             unplayableRun_ = 0;
-            countStart();
+            CountStart(thissongID);
             return;
         }
         if (state.LastWasVideo) {
@@ -96,11 +89,38 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         unplayableRun_ = 0;
         picSongProgress->SetScaleWidth(video::SongLengthSecs(media));
         volchanged();
-        countStart();
+        CountStart(thissongID);
     }
     state.videofile = false;
     ReapplySpeed();
     state.LastWasVideo = false;
+}
+
+// Adds one start to the current record; written last, once the item has started. While another
+// program holds the library locked, the start is kept and written when the lock is gone: the
+// song plays on meanwhile.
+void frmPlayer::CountStart(qint16 songId) {
+    const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
+    const qint64 count = datSong.At(playcount).toLongLong();
+    const qint64 next = CountAfterStarts(count, 1);
+    if (next == count)
+        return; // a count that cannot grow stays as it is
+    datSong.Edit();
+    datSong.SetField(QStringLiteral("playcount"), next);
+    datSong.SetBusyWait(kQuickLockWaitMs);
+    try {
+        datSong.Update();
+    } catch (const StoreError& e) {
+        datSong.SetBusyWait(kBusyTimeoutMs);
+        if (e.kind() != StoreError::Kind::Locked)
+            throw;
+        if (!deferredCounts_)
+            deferredCounts_ = new DeferredCounts(datSong, [this] { ShowLockedLibrary(); });
+        deferredCounts_->setParent(this);
+        deferredCounts_->Add(songId);
+        return;
+    }
+    datSong.SetBusyWait(kBusyTimeoutMs);
 }
 
 // An item that cannot be played says so in the title strip, without a box that would stop the
