@@ -35,6 +35,7 @@ public:
         Unusable,        // the file is not a library: damaged, not SQLite, a table or field missing
         Write,           // a write failed (read-only file or folder, disk full)
         Locked,          // another program holds a lock on the file past kBusyTimeoutMs
+        Refused,         // a value that must not be stored (a path that could never play)
         IdentityRange,   // an identity outside 1..32767
         NoPending,       // Update without AddNew or Edit
         UnknownField,
