@@ -10,6 +10,8 @@ packages=(
   librsvg2-bin xdotool dpkg-dev libglib2.0-bin
   # preferences window: the web views, and the MIME database the registration uses
   qt6-webengine-dev shared-mime-info
+  # fuzz targets (scripts/fuzz.sh)
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

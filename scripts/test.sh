@@ -8,7 +8,7 @@ bash scripts/install-packages.sh
 export QT_QPA_PLATFORM=offscreen
 
 echo "== formatting"
-files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'tools/*.cpp')
+files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'tools/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h')
 clang-format --dry-run --Werror $files
 
 echo "== build and test"
@@ -24,3 +24,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure
+
+echo "== fuzz targets, 30 seconds each"
+bash scripts/fuzz.sh 30

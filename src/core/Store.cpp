@@ -1,7 +1,9 @@
 #include "core/Store.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <limits>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,8 +43,14 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column, Type type) {
     if (type == Type::Integer) {
         if (stored == SQLITE_NULL)
             return QVariant(0);
-        if (stored == SQLITE_INTEGER)
-            return QVariant(static_cast<int>(sqlite3_column_int64(stmt, column)));
+        if (stored == SQLITE_INTEGER) {
+            // Numbers beyond the whole-number range (a count another tool wrote) keep their
+            // value instead of wrapping round.
+            const qint64 n = sqlite3_column_int64(stmt, column);
+            if (n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+                return QVariant(static_cast<int>(n));
+            return QVariant(static_cast<qlonglong>(n));
+        }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
         return QVariant(QByteArray(text ? text : "").trimmed().toInt());
     }
@@ -105,6 +113,16 @@ QString CheckTables(sqlite3* db) {
     return {};
 }
 
+bool IsLockCode(int rc) {
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+const QString& LockedText() {
+    static const QString text =
+        QStringLiteral("another program is using the library file (it holds it locked)");
+    return text;
+}
+
 QString CheckIntegrity(sqlite3* db) {
     Statement st;
     if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &st.stmt, nullptr) != SQLITE_OK ||
@@ -138,7 +156,22 @@ int TableSchema::IndexOf(const QString& field) const {
     return -1;
 }
 
-QString CheckLibraryFile(const QString& path, bool everyPage) {
+namespace {
+QString CheckFile(const QString& path, bool everyPage, LibraryFault& fault);
+}
+
+QString CheckLibraryFile(const QString& path, bool everyPage, LibraryFault* fault) {
+    LibraryFault ignored;
+    LibraryFault& kind = fault ? *fault : ignored;
+    kind = LibraryFault::Unusable;
+    const QString problem = CheckFile(path, everyPage, kind);
+    if (problem.isEmpty())
+        kind = LibraryFault::None;
+    return problem;
+}
+
+namespace {
+QString CheckFile(const QString& path, bool everyPage, LibraryFault& fault) {
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("the file does not exist");
@@ -146,8 +179,16 @@ QString CheckLibraryFile(const QString& path, bool everyPage) {
         return QStringLiteral("it is not a file");
     if (!info.isReadable())
         return QStringLiteral("the file cannot be read");
-    if (IsReadOnly(path))
+    if (IsReadOnly(path)) {
+        fault = LibraryFault::ReadOnly;
         return QStringLiteral("the file is read-only, so nothing could be saved to it");
+    }
+    // SQLite writes its journal files beside the library.
+    if (access(QFile::encodeName(info.absolutePath()).constData(), W_OK) != 0) {
+        fault = LibraryFault::ReadOnly;
+        return QStringLiteral("its folder %1 is read-only, so nothing could be saved to it")
+            .arg(info.absolutePath());
+    }
     sqlite3* db = nullptr;
     // Read-only and without URI tricks: checking a file never changes it.
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
@@ -161,10 +202,15 @@ QString CheckLibraryFile(const QString& path, bool everyPage) {
             problem = CheckIntegrity(db);
         if (problem.isEmpty())
             problem = CheckTables(db);
+        if (!problem.isEmpty() && IsLockCode(sqlite3_extended_errcode(db))) {
+            problem = LockedText();
+            fault = LibraryFault::Locked;
+        }
     }
     sqlite3_close(db);
     return problem;
 }
+} // namespace
 
 void CreateEmptyLibrary(const QString& path) {
     if (QFileInfo::exists(path))
@@ -216,7 +262,15 @@ void RecordSource::Close() {
 
 void RecordSource::Fail(StoreError::Kind kind, const QString& what) const {
     QString detail = what;
-    if (db_)
+    if (db_ && IsLockCode(sqlite3_extended_errcode(db_))) {
+        // A lock held by another program is neither damage nor a failed write: it passes.
+        throw StoreError(
+            StoreError::Kind::Locked,
+            QStringLiteral("The library file %1: %2.").arg(Quoted(databaseName_), LockedText()));
+    }
+    if (db_ && (sqlite3_extended_errcode(db_) & 0xff) == SQLITE_READONLY)
+        detail = QStringLiteral("%1: the file or its folder is read-only").arg(what);
+    else if (db_)
         detail += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_)));
     throw StoreError(kind,
                      QStringLiteral("The library file %1: %2").arg(Quoted(databaseName_), detail));
@@ -228,9 +282,11 @@ void RecordSource::Open() {
         throw StoreError(
             StoreError::Kind::NotOpen,
             QStringLiteral("No library file is set for %1").arg(QLatin1String(schema_->name)));
-    const QString problem = CheckLibraryFile(databaseName_, false);
+    LibraryFault fault = LibraryFault::None;
+    const QString problem = CheckLibraryFile(databaseName_, false, &fault);
     if (!problem.isEmpty())
-        throw StoreError(StoreError::Kind::Unusable,
+        throw StoreError(fault == LibraryFault::Locked ? StoreError::Kind::Locked
+                                                       : StoreError::Kind::Unusable,
                          QStringLiteral("The library file %1 cannot be used: %2.")
                              .arg(Quoted(databaseName_), problem));
     const int rc =
@@ -245,6 +301,11 @@ void RecordSource::Open() {
     // also wait for the disk at every commit (about 0.1 ms to several ms each).
     Exec("PRAGMA synchronous=NORMAL");
     ReadAll();
+}
+
+void RecordSource::SetBusyWait(int ms) {
+    if (db_)
+        sqlite3_busy_timeout(db_, ms);
 }
 
 void RecordSource::Exec(const char* sql) {

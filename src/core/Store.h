@@ -33,7 +33,9 @@ public:
         NoCurrentRecord, // empty set, cursor past the end or on a deleted record
         NotOpen,         // the source has no database yet
         Unusable,        // the file is not a library: damaged, not SQLite, a table or field missing
-        Write,           // a write failed (read-only file, disk full, locked past the timeout)
+        Write,           // a write failed (read-only file or folder, disk full)
+        Locked,          // another program holds a lock on the file past kBusyTimeoutMs
+        Refused,         // a value that must not be stored (a path that could never play)
         IdentityRange,   // an identity outside 1..32767
         NoPending,       // Update without AddNew or Edit
         UnknownField,
@@ -72,7 +74,10 @@ constexpr int kMaxIdentity = 32767;
 // text when it can, otherwise a short sentence saying what is wrong (for a message to the user).
 // With `everyPage`, every page of the file is read too (about 15 ms for 32,767 songs): the
 // program does that once, at start-up; opening a record source checks only the tables.
-QString CheckLibraryFile(const QString& path, bool everyPage = true);
+// What kind of problem a library file has: a file another program holds locked, or one that
+// cannot be written, is not damaged, and the user is told differently.
+enum class LibraryFault { None, Unusable, ReadOnly, Locked };
+QString CheckLibraryFile(const QString& path, bool everyPage = true, LibraryFault* fault = nullptr);
 
 // Creates a new empty library file with the four tables (used by the build to make the file
 // that ships with the player; the player itself never creates one). Throws StoreError.
@@ -139,6 +144,9 @@ public:
     void Update();
     void Delete();
     void CancelUpdate() { pending_ = Pending::None; } // drops a pending append or edit
+    // How long a statement waits for another program's lock before it fails with Kind::Locked;
+    // kBusyTimeoutMs unless set.
+    void SetBusyWait(int ms);
 
     // Whole-table writes, each one committed SQLite transaction: all of it is written or, on a
     // failure (thrown as Kind::Write), none of it. They reach every record the file holds, also

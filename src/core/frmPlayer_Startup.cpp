@@ -12,12 +12,17 @@
 #include "skin/frmSkin.h"
 
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 
 #include <utility>
 
 namespace {
-// How long a second copy waits for the running copy to take a pending hand-off.
+// How long a second copy waits for the running copy to take a pending hand-off when none is
+// taken meanwhile; while the hand-offs in front of it are being taken, it waits on.
 constexpr int kHandOffWaitMs = 5000;
+// How often a library file another program holds locked is tried again at start.
+constexpr int kLibraryRetryMs = 2000;
 
 const QString kLibraryFileName = QStringLiteral("dbMedia.mdb");
 const QString kDownloadAddress = QStringLiteral("http://www.orvane.example/media/downloads/");
@@ -50,7 +55,14 @@ void frmPlayer::Form_Load() {
     skin_->setWindowTitle(Caption());
     if (firstCopy) {
         show();
-        // Only the running copy takes hand-offs: a second copy must leave them to it.
+        // Only the running copy takes hand-offs: a second copy must leave them to it. A cue file
+        // is taken as soon as it appears in the program folder; the poll stays for file
+        // systems that do not report changes.
+        auto* watcher = new QFileSystemWatcher(QStringList{programFolder_}, this);
+        connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+            if (!unloaded_)
+                tmrCueSong_Timer();
+        });
         tmrCueSong.start();
     }
 
@@ -61,28 +73,56 @@ void frmPlayer::Form_Load() {
                        MsgButtons::Ok, QStringLiteral("Jukora - File missing"));
         return;
     }
-    const QString problem = CheckLibraryFile(LibraryPath());
-    if (!problem.isEmpty()) {
-        ShowUnusableLibrary(problem);
+    OpenLibrary();
+}
+
+// Opens the library and starts the deferred reload. A file another program holds locked is
+// tried again every few seconds until it opens; the player stays usable meanwhile.
+void frmPlayer::OpenLibrary() {
+    if (unloaded_)
         return;
-    }
-    for (RecordSource* source : {&datTracks, &datSong, &datPlayList})
-        source->SetDatabaseName(LibraryPath());
+    LibraryFault fault = LibraryFault::None;
+    const QString problem = CheckLibraryFile(LibraryPath(), true, &fault);
     try {
+        if (!problem.isEmpty())
+            throw StoreError(fault == LibraryFault::Locked ? StoreError::Kind::Locked
+                                                           : StoreError::Kind::Unusable,
+                             problem);
+        for (RecordSource* source : {&datTracks, &datSong, &datPlayList})
+            source->SetDatabaseName(LibraryPath());
         for (RecordSource* source : {&datTracks, &datSong, &datPlayList})
             source->Open();
     } catch (const StoreError& e) {
-        ShowUnusableLibrary(e.message());
+        if (e.kind() != StoreError::Kind::Locked) {
+            ShowUnusableLibrary(e.message(), fault);
+            return;
+        }
+        if (!libraryLockReported_) {
+            libraryLockReported_ = true;
+            ShowLockedLibrary();
+        }
+        QTimer::singleShot(kLibraryRetryMs, this, &frmPlayer::OpenLibrary);
         return;
     }
     libraryUsable_ = true;
     Timer1.start();
 }
 
+void frmPlayer::ShowLockedLibrary() {
+    dialogs.MsgBox(
+        QStringLiteral("Another program is using Jukora's media library file '%1' and "
+                       "holds it locked, so Jukora cannot save to it at the moment."
+                       "\r\n\r\nNothing is wrong with the file. Jukora goes on playing and "
+                       "saves its changes as soon as the other program lets go of the "
+                       "file.")
+            .arg(LibraryPath()),
+        MsgButtons::Ok, QStringLiteral("Jukora - Library in use"), MsgIcon::Warning);
+}
+
 // A second copy that finds a hand-off still pending waits for the running copy to take it.
 // False when it was not taken in time: the copy then ends.
 bool frmPlayer::PendingHandOffTaken() {
-    if (!FileExists(CueFilePath()) || WaitUntilGone(CueFilePath(), kHandOffWaitMs))
+    if (WaitUntilGone(CueFilePath(), kHandOffWaitMs))
         return true;
     if (!commandLine_.isEmpty())
         dialogs.MsgBox(QStringLiteral("The running copy of Jukora did not take the songs handed "
@@ -95,12 +135,15 @@ bool frmPlayer::PendingHandOffTaken() {
     return false;
 }
 
-void frmPlayer::ShowUnusableLibrary(const QString& problem) {
+void frmPlayer::ShowUnusableLibrary(const QString& problem, LibraryFault fault) {
+    const QString advice = fault == LibraryFault::ReadOnly
+                               ? QStringLiteral("make the file and its folder writable for you "
+                                                "and start Jukora again.")
+                               : QStringLiteral("restore the file from a backup or re-install it.");
     dialogs.MsgBox(QStringLiteral("Jukora cannot use its media library file '%1':\r\n%2\r\n\r\n"
                                   "The file has been left exactly as it is. Jukora stays open "
-                                  "without your library; restore the file from a backup or "
-                                  "re-install it.")
-                       .arg(LibraryPath(), problem),
+                                  "without your library; %3")
+                       .arg(LibraryPath(), problem, advice),
                    MsgButtons::Ok, QStringLiteral("Jukora - Library unusable"), MsgIcon::Critical);
 }
 
@@ -228,6 +271,8 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
         if (storeError && (storeError->kind() == StoreError::Kind::Unusable ||
                            storeError->kind() == StoreError::Kind::NotOpen))
             ShowUnusableLibrary(storeError->message());
+        else if (storeError && storeError->kind() == StoreError::Kind::Locked)
+            ShowLockedLibrary();
         return;
     }
     if (!commandLine_.isEmpty()) {

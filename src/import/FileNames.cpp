@@ -74,3 +74,14 @@ std::optional<SplitName> SplitFileName(const QString& name) {
     split.title = split.title.left(dot);
     return split;
 }
+
+QString UnstorablePathReason(const QString& path) {
+    if (path.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("Its name is not valid text (UTF-8), so Jukora could not find the "
+                              "file again. Rename the file, then add it.");
+    if (path.contains(QLatin1Char('"')))
+        return QStringLiteral("Its name holds a double quote (\"), which Jukora cannot pass to "
+                              "its media player, so it could never be played. Rename the file, "
+                              "then add it.");
+    return {};
+}

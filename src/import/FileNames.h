@@ -22,6 +22,11 @@ struct NormalisedItem {
 // trimming and the length limits.
 NormalisedItem NormaliseItem(const QString& path, QString artist, QString title);
 
+// Why a file's path cannot be kept in the library as a song that plays; empty when it can. A
+// name that is not valid UTF-8 reaches the program with replacement characters and would never
+// be found again; a double quote would end the quoted path of the media command early.
+QString UnstorablePathReason(const QString& path);
+
 // True when the last three characters of a file name name an accepted media type (mp3, wma,
 // wav, mid, mpg, peg, wmv, avi, vob), without regard to case.
 bool IsAcceptedType(const QString& name);

@@ -278,6 +278,9 @@ bool frmAdd::HideAfterFolder() const {
 }
 
 int frmAdd::addfile(const QString& ThePath, const QString& theartist, const QString& thetitle) {
+    // A row that could never play is never written.
+    if (const QString why = UnstorablePathReason(ThePath); !why.isEmpty())
+        throw StoreError(StoreError::Kind::Refused, why);
     const NormalisedItem item = NormaliseItem(ThePath, theartist, thetitle);
     LoadLastIdentity(datAdd, lblEntryCount);
     CatchUpWithLibrary(datAdd, lblEntryCount, kSongStart);

@@ -54,6 +54,8 @@ public:
     // longfilelist, nothing is written, the main window re-reads its songs, and 0 is returned.
     // The identity is one more than the last one of the set, or of the library file when
     // another program has appended since. Store failures from the new record on reach the caller.
+    // A path that could never be played (UnstorablePathReason) is refused: StoreError
+    // Kind::Refused, with the reason as its message, and nothing is written.
     int addfile(const QString& ThePath, const QString& theartist, const QString& thetitle);
 
     void imgAddOver_Click();    // adds the selected file

@@ -1,7 +1,9 @@
 // Starting an item, the playback tick with the end-of-song rules, and the cue queue.
 #include "core/CueFile.h"
+#include "core/Dialogs.h"
 #include "core/Paths.h"
 #include "import/FileListBox.h"
+#include "playback/DeferredCounts.h"
 #include "playback/Messenger.h"
 #include "playback/ScaledBox.h"
 #include "playback/TitleLabel.h"
@@ -45,15 +47,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
     const int title = datSong.FieldIndex(QStringLiteral("Title"));
     const int artist = datSong.FieldIndex(QStringLiteral("artist"));
     const int filepath = datSong.FieldIndex(QStringLiteral("filepath"));
-    const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
     const bool addOn = FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe")));
-    // Adds one start to the current record; written last, once the item has started.
-    auto countStart = [&] {
-        const int count = datSong.At(playcount).toInt();
-        datSong.Edit();
-        datSong.SetField(QStringLiteral("playcount"), count + 1);
-        datSong.Update();
-    };
     for (datSong.MoveFirst(); !datSong.Eof(); datSong.MoveNext()) {
         if (!MatchesNumber(datSong.At(0), thissongID))
             continue;
@@ -79,7 +73,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
                 return;
             }
             unplayableRun_ = 0;
-            countStart();
+            CountStart(thissongID);
             return;
         }
         if (state.LastWasVideo) {
@@ -95,11 +89,38 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
         unplayableRun_ = 0;
         picSongProgress->SetScaleWidth(video::SongLengthSecs(media));
         volchanged();
-        countStart();
+        CountStart(thissongID);
     }
     state.videofile = false;
     ReapplySpeed();
     state.LastWasVideo = false;
+}
+
+// Adds one start to the current record; written last, once the item has started. While another
+// program holds the library locked, the start is kept and written when the lock is gone: the
+// song plays on meanwhile.
+void frmPlayer::CountStart(qint16 songId) {
+    const int playcount = datSong.FieldIndex(QStringLiteral("playcount"));
+    const qint64 count = datSong.At(playcount).toLongLong();
+    const qint64 next = CountAfterStarts(count, 1);
+    if (next == count)
+        return; // a count that cannot grow stays as it is
+    datSong.Edit();
+    datSong.SetField(QStringLiteral("playcount"), next);
+    datSong.SetBusyWait(kQuickLockWaitMs);
+    try {
+        datSong.Update();
+    } catch (const StoreError& e) {
+        datSong.SetBusyWait(kBusyTimeoutMs);
+        if (e.kind() != StoreError::Kind::Locked)
+            throw;
+        if (!deferredCounts_)
+            deferredCounts_ = new DeferredCounts(datSong, [this] { ShowLockedLibrary(); });
+        deferredCounts_->setParent(this);
+        deferredCounts_->Add(songId);
+        return;
+    }
+    datSong.SetBusyWait(kBusyTimeoutMs);
 }
 
 // An item that cannot be played says so in the title strip, without a box that would stop the
@@ -313,28 +334,40 @@ void frmPlayer::imgUnCueOver_Click() {
 }
 
 // A song handed over by a second copy is queued while something plays; with nothing playing
-// it plays at once, as a song named on this copy's own command line does.
+// it plays at once, as a song named on this copy's own command line does. Runs when the program
+// folder changes and once a second besides.
 void frmPlayer::tmrCueSong_Timer() {
     const QString path = CueFilePath();
-    if (!FileExists(path))
+    const CueTaken taken = TakeCueFile(path);
+    if (taken.what == CueTaken::What::Blocked) {
+        // Every later hand-off waits behind it: say so, once for as long as it stays.
+        if (cueBlockReported_)
+            return;
+        cueBlockReported_ = true; // before the box: the timer runs on while it is open
+        dialogs.MsgBox(QStringLiteral("Songs cannot be passed to Jukora from other copies "
+                                      "while this is in the way:\r\n%1\r\n(%2). Please "
+                                      "move or delete it.")
+                           .arg(path, taken.problem),
+                       MsgButtons::Ok, ProgramTitle(), MsgIcon::Warning);
         return;
-    if (const auto record = ReadCueFile(path)) {
-        state.CueRecord = *record;
-        try {
-            if (KnowsSong(record->SongID)) {
-                if (state.songplaying) {
-                    CueASong(record->SongID);
-                } else {
-                    PlaySong(record->SongID, QString());
-                    state.StartedFromCommand = true;
-                }
-            }
-        } catch (const StoreError&) {
-            // a song that cannot be looked up is not queued
-        }
     }
-    // Taken, or unreadable as one record: either way it must not be read again.
-    QFile::remove(path);
+    if (taken.what != CueTaken::What::Nothing)
+        cueBlockReported_ = false;
+    if (taken.what != CueTaken::What::Record)
+        return;
+    state.CueRecord = taken.record;
+    try {
+        if (KnowsSong(taken.record.SongID)) {
+            if (state.songplaying) {
+                CueASong(taken.record.SongID);
+            } else {
+                PlaySong(taken.record.SongID, QString());
+                state.StartedFromCommand = true;
+            }
+        }
+    } catch (const StoreError&) {
+        // a song that cannot be looked up is not queued
+    }
 }
 
 // True when the song is among the records; a song another copy has just added is found by

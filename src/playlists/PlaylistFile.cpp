@@ -5,8 +5,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringEncoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 QString PlaylistNameProblem(const QString& name) {
     if (TrimBlanks(name).isEmpty())
@@ -43,15 +48,19 @@ QString WritePlaylistFile(const QString& path, const QByteArray& bytes) {
             .arg(QDir::toNativeSeparators(folder));
     if (QFileInfo(path).isDir())
         return QStringLiteral("A folder of that name is in the way.");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside the old file and renamed over its name: a reader sees the old file or the
+    // new one, and where the name is a symbolic link, the link is replaced, never the file it
+    // points to (which may be anywhere).
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
         return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return why;
-    }
-    if (!file.commit())
+    if (file.write(bytes) != bytes.size() || !file.flush() || fsync(file.handle()) != 0)
         return file.errorString();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (rename(QFile::encodeName(file.fileName()).constData(),
+               QFile::encodeName(path).constData()) != 0)
+        return QString::fromLocal8Bit(strerror(errno));
+    file.setAutoRemove(false); // it is the playlist file now
     return {};
 }

@@ -54,6 +54,7 @@ struct PlayerServices {
     QStringList arguments; // the same arguments one by one (empty: the command line is one)
 };
 
+class DeferredCounts;
 class frmPlayer : public QWidget {
     Q_OBJECT
 public:
@@ -281,7 +282,7 @@ private:
     bool KnowsSong(qint16 id);
     void HandOver(qint16 songId, const QString& FileName);
     bool PendingHandOffTaken();
-    void ShowUnusableLibrary(const QString& problem);
+    void ShowUnusableLibrary(const QString& problem, LibraryFault fault = LibraryFault::Unusable);
     void AddTrackLine(qint16 number, int position, bool toMiniPlayer = true);
     void FillArtistLists(bool withMiniPlayer);
     void ListTop20(bool collectArtists);
@@ -335,6 +336,12 @@ private:
     bool videoOpened_ = false; // the last PlayVideo showed its picture or opened its video
     bool libraryUsable_ = false;
     bool unloaded_ = false;
+    bool libraryLockReported_ = false;         // the user was told the library is locked at start
+    bool cueBlockReported_ = false;            // the user was told what blocks the cue file's name
+    DeferredCounts* deferredCounts_ = nullptr; // play counts waiting for a lock to go, made at need
+    void CountStart(qint16 songId);
+    void OpenLibrary();
+    void ShowLockedLibrary();
     // The last window other than this one that had the focus, and whether this window has been
     // activated yet.
     QPointer<QWindow> lastOtherFocus_;

@@ -6,9 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -75,6 +77,76 @@ TEST(CueFile, HandOffGivesUpWhenNothingIsTakenInTime) {
     EXPECT_FALSE(HandOffSong(cue, 9, 300, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 3));
+}
+
+// A queue of other copies' hand-offs being taken one after another is not a stall: the wait
+// goes on past the stall time as long as the entry keeps changing.
+TEST(CueFile, HandOffWaitsOnWhileTheQueueInFrontMoves) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    ASSERT_EQ(WriteCueFileExclusive(cue, 1), CueWrite::Written);
+    std::thread otherCopies([&] {
+        // Eight hand-offs, each taken after 150 ms and at once replaced by the next (renamed
+        // over it, so the name is never free between them): 1.2 s, four times the stall time.
+        const QString next = folder.File(QStringLiteral("next"));
+        for (qint16 id = 2; id <= 9; ++id) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            if (id == 9) {
+                QFile::remove(cue);
+                break;
+            }
+            WriteBytes(next, EncodeCueRecord(1, id));
+            rename(QFile::encodeName(next).constData(), QFile::encodeName(cue).constData());
+        }
+    });
+    EXPECT_TRUE(HandOffSong(cue, 42, 300));
+    otherCopies.join();
+    EXPECT_EQ(ReadBytes(cue), EncodeCueRecord(1, 42));
+}
+
+TEST(CueFile, TakingRemovesWhatIsNotARegularFileAndNeverWhatALinkNamesOrAFifoBlocksOn) {
+    ProgramFolderFixture folder(false);
+    const QString cue = folder.File(CueFileName());
+    const QByteArray native = QFile::encodeName(cue);
+
+    ASSERT_EQ(WriteCueFileExclusive(cue, 5), CueWrite::Written);
+    CueTaken taken = TakeCueFile(cue);
+    EXPECT_EQ(taken.what, CueTaken::What::Record);
+    EXPECT_EQ(taken.record.SongID, 5);
+    EXPECT_FALSE(QFileInfo::exists(cue));
+    EXPECT_EQ(TakeCueFile(cue).what, CueTaken::What::Nothing);
+
+    // A link to a valid record: the link goes, its target stays untouched.
+    const QString target = folder.File(QStringLiteral("elsewhere.bin"));
+    WriteBytes(target, EncodeCueRecord(1, 6));
+    ASSERT_EQ(symlink(QFile::encodeName(target).constData(), native.constData()), 0);
+    EXPECT_EQ(TakeCueFile(cue).what, CueTaken::What::Cleared);
+    EXPECT_FALSE(QFileInfo(cue).isSymLink());
+    EXPECT_EQ(ReadBytes(target), EncodeCueRecord(1, 6));
+
+    ASSERT_EQ(symlink("/nowhere/at/all", native.constData()), 0); // dangling
+    EXPECT_EQ(TakeCueFile(cue).what, CueTaken::What::Cleared);
+    EXPECT_EQ(WriteCueFileExclusive(cue, 7), CueWrite::Written);
+    EXPECT_EQ(TakeCueFile(cue).record.SongID, 7);
+
+    // Nobody writes into the FIFO: opening it to read would block for ever.
+    ASSERT_EQ(mkfifo(native.constData(), 0600), 0);
+    EXPECT_FALSE(ReadCueFile(cue).has_value());
+    EXPECT_EQ(TakeCueFile(cue).what, CueTaken::What::Cleared);
+    EXPECT_EQ(WriteCueFileExclusive(cue, 8), CueWrite::Written);
+    TakeCueFile(cue);
+
+    ASSERT_TRUE(QDir(folder.Path()).mkdir(CueFileName()));
+    EXPECT_EQ(TakeCueFile(cue).what, CueTaken::What::Cleared);
+    EXPECT_FALSE(QFileInfo::exists(cue));
+
+    ASSERT_TRUE(QDir(folder.Path()).mkpath(CueFileName() + QStringLiteral("/inside")));
+    taken = TakeCueFile(cue);
+    EXPECT_EQ(taken.what, CueTaken::What::Blocked);
+    EXPECT_FALSE(taken.problem.isEmpty());
+    EXPECT_TRUE(QFileInfo(cue + QStringLiteral("/inside")).isDir());
+    // A waiting copy gives up after the stall time instead of spinning or waiting for ever.
+    EXPECT_FALSE(HandOffSong(cue, 9, 200));
 }
 
 TEST(Paths, FileExistsOnlyForFiles) {

@@ -13,8 +13,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -173,6 +175,37 @@ TEST_F(Import, FolderImportAddsTheSuitableFilesAndRemembersTheFolder) {
     // Hide option on (the start state): back to the main window, which reloads.
     EXPECT_FALSE(player->addIfLoaded()->IsLoaded());
     EXPECT_TRUE(player->Timer1.isActive());
+}
+
+// Names that would make rows which can never play: bytes that are not UTF-8 (read back with
+// replacement characters, so the file is never found again) and a double quote (which ends the
+// quoted path of the media command). They are refused and named; the rest is imported.
+TEST_F(Import, NamesThatCouldNeverPlayAreRefusedAndNamed) {
+    const QString path = MakeFiles(QStringLiteral("odd"), {QStringLiteral("Good - One.mp3"),
+                                                           QStringLiteral("with \"quote\".mp3")});
+    const QByteArray latin1 = QFile::encodeName(path) + "/Caf\xe9 \xff - Song.mp3";
+    const int fd = open(latin1.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    Open(path);
+    Window().imgAddAllOver_Click();
+    const auto songs = Songs();
+    ASSERT_EQ(songs.size(), 1u);
+    EXPECT_EQ(songs[0].path, path + QStringLiteral("/Good - One.mp3"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("with \"quote\".mp3")));
+    // A name read back with replacement characters is refused wherever it comes from.
+    EXPECT_THROW(Window().addfile(path + QStringLiteral("/Caf\uFFFD - Song.mp3"),
+                                  QStringLiteral("Caf\uFFFD"), QStringLiteral("Song")),
+                 StoreError);
+    EXPECT_EQ(Songs().size(), 1u);
+
+    // One file at a time: the same refusal, with its reason.
+    dialogs.shown.clear();
+    AddOne(QStringLiteral("say \"hi\" - There.mp3"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("double quote")));
+    EXPECT_EQ(Songs().size(), 1u);
 }
 
 TEST_F(Import, TheSameFolderTwiceAsksFirst) {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
@@ -552,6 +553,26 @@ TEST(PlaylistFile, NamesAndReplacement) {
     EXPECT_EQ(ReadBytes(path), QByteArray("short\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("x.mpl")});
+}
+
+// A playlist file that is a symbolic link: saving replaces the link with the playlist and
+// leaves the file it pointed to exactly as it was.
+TEST(PlaylistFile, SavingThroughALinkReplacesTheLinkNotItsTarget) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("precious.txt"));
+    ASSERT_TRUE(WriteWholeFile(target, QByteArray("keep me\n")));
+    const QString path = dir.filePath(QStringLiteral("Mix.mpl"));
+    ASSERT_TRUE(QFile::link(target, path));
+    ASSERT_TRUE(WritePlaylistFile(path, QByteArray("A - B\r\n")).isEmpty());
+    EXPECT_EQ(ReadBytes(target), QByteArray("keep me\n"));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(ReadBytes(path), QByteArray("A - B\r\n"));
+    // A dangling link is replaced too, and nothing is made where it pointed.
+    const QString dangling = dir.filePath(QStringLiteral("Gone.mpl"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere.txt")), dangling));
+    ASSERT_TRUE(WritePlaylistFile(dangling, QByteArray("C - D\r\n")).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("nowhere.txt"))));
+    EXPECT_EQ(ReadBytes(dangling), QByteArray("C - D\r\n"));
 }
 
 } // namespace

@@ -233,3 +233,16 @@ TEST(PlayerProgram, RelativeAndSeveralPathsAreStoredAbsolute) {
               (QStringList{work.File(QStringLiteral("A Band - First.mp3")),
                            work.File(QStringLiteral("A Band - Second.mp3"))}));
 }
+
+// A file whose name holds a double quote would be stored but could never play: it is refused
+// with its reason, and nothing is written or counted.
+TEST_F(Handed, AFileWhoseNameHoldsADoubleQuoteIsRefused) {
+    folder.FillSongs(1);
+    const QString odd = MakeFile(folder.File(QStringLiteral("music/with \"quote\" and space.mp3")));
+    Load(odd, {odd});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(odd));
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(QStringLiteral("double quote")));
+    EXPECT_EQ(folder.Rows("SELECT count(*) FROM tblSong"), QStringList{QStringLiteral("1")});
+    EXPECT_FALSE(player->state.songplaying);
+}

@@ -1,12 +1,18 @@
 // The real program, started as a second copy: it must hand its file over and end by itself.
 #include "core/CueFile.h"
 #include "core/InstanceLock.h"
+#include "skin/frmPlayer.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
+#include <set>
 
 TEST(SecondCopyProcess, HandsTheSongToTheRunningCopyAndExits) {
     ProgramFolderFixture folder;
@@ -21,6 +27,63 @@ TEST(SecondCopyProcess, HandsTheSongToTheRunningCopyAndExits) {
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(ReadBytes(folder.File(CueFileName())), EncodeCueRecord(1, 12));
+}
+
+// A file manager opening twenty selected library songs starts twenty copies at once. This
+// test's player is the running copy; every song must reach it (the first plays, the others
+// queue), every copy must end by itself, and nothing may be left in the program folder.
+TEST(SecondCopyProcess, TwentyCopiesStartedAtOnceAllHandTheirSongsOver) {
+    constexpr int kCopies = 20;
+    ProgramFolderFixture folder;
+    folder.FillSongs(kCopies);
+    folder.MakeSongFiles(kCopies);
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    frmPlayer running(PlayerServices{dialogs, sender, folder.Path(), QString()});
+    LoadAndReload(running);
+    ASSERT_FALSE(running.IsUnloaded());
+    const QStringList before =
+        QDir(folder.Path())
+            .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    std::vector<std::unique_ptr<QProcess>> copies;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 1; i <= kCopies; ++i) {
+        copies.push_back(std::make_unique<QProcess>());
+        copies.back()->setProcessEnvironment(PlayerEnvironment(folder.Path()));
+        copies.back()->start(QStringLiteral(JUKORA_PLAYER_BINARY), {folder.SongFile(i)});
+    }
+    auto delivered = [&] {
+        std::set<QString> ids(running.state.lstCuedSongsPath.Items().begin(),
+                              running.state.lstCuedSongsPath.Items().end());
+        if (running.state.songplaying)
+            ids.insert(running.state.lblNowPlaying);
+        return ids;
+    };
+    auto allEnded = [&] {
+        for (const auto& copy : copies)
+            if (copy->state() != QProcess::NotRunning)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(WaitFor([&] { return delivered().size() == kCopies && allEnded(); }, 90000));
+    std::cout << "20 hand-offs: " << delivered().size() << " delivered, " << clock.elapsed()
+              << " ms after the copies were started\n";
+    std::set<QString> expected;
+    for (int i = 1; i <= kCopies; ++i)
+        expected.insert(QString::number(i));
+    EXPECT_EQ(delivered(), expected);
+    EXPECT_EQ(running.state.lstCuedSongsPath.ListCount(), kCopies - 1); // each song once
+    for (const auto& copy : copies) {
+        EXPECT_EQ(copy->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy->exitCode(), 0) << copy->readAllStandardError().toStdString();
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(QDir(folder.Path())
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+              before); // no cue file, no temporary file
+    running.close();
 }
 
 TEST(PlayerProcess, WithoutADisplaySaysSoAndExits) {

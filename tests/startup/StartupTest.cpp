@@ -7,6 +7,7 @@
 #include "skin/ListBox.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -254,6 +255,26 @@ TEST_F(Startup, CueFileOfASecondCopyQueuesTheSongAndIsDeleted) {
     player->tmrCueSong_Timer();
     EXPECT_EQ(player->state.lstCuedSongsPath.ListCount(), 1);
     EXPECT_FALSE(QFile::exists(player->CueFilePath()));
+}
+
+// Something at the cue file's name that cannot be removed blocks every later hand-off: the
+// user is told once, with its path, and it is left alone.
+TEST_F(Startup, AFolderInTheWayOfTheCueFileIsReportedOnce) {
+    folder.FillSongs(3);
+    Load();
+    RunReload();
+    ASSERT_TRUE(QDir(folder.Path()).mkpath(CueFileName() + QStringLiteral("/kept")));
+    player->tmrCueSong_Timer();
+    player->tmrCueSong_Timer();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].prompt.contains(player->CueFilePath()));
+    EXPECT_TRUE(QFileInfo(folder.File(CueFileName() + QStringLiteral("/kept"))).isDir());
+    // Once it is gone, hand-offs work again.
+    ASSERT_TRUE(QDir(folder.File(CueFileName())).removeRecursively());
+    ASSERT_EQ(WriteCueFileExclusive(player->CueFilePath(), 2), CueWrite::Written);
+    player->tmrCueSong_Timer();
+    EXPECT_EQ(player->state.lblNowPlaying, QStringLiteral("2"));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 TEST_F(Startup, SecondCopyHandsALibrarySongOverAndEnds) {
