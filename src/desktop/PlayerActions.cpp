@@ -26,14 +26,18 @@ PlayerActions::Status PlayerActions::PlaybackStatus() const {
     return mode == QLatin1String("paused") ? Status::Paused : Status::Stopped;
 }
 
+// The transport buttons' procedures swap the highlighted images, as after a click on them; run
+// from a key or the bus, the images then follow the new state instead.
 void PlayerActions::Play() {
     if (PlaybackStatus() != Status::Playing)
         player_.imgPlayOver_Click();
+    player_.NoMouseOvers();
 }
 
 void PlayerActions::Pause() {
     if (PlaybackStatus() == Status::Playing)
         player_.imgPauseOver_Click();
+    player_.NoMouseOvers();
 }
 
 void PlayerActions::PlayPause() {
@@ -41,10 +45,12 @@ void PlayerActions::PlayPause() {
         player_.imgPauseOver_Click();
     else
         player_.imgPlayOver_Click();
+    player_.NoMouseOvers();
 }
 
 void PlayerActions::Stop() {
     player_.imgStopOver_Click();
+    player_.NoMouseOvers();
 }
 
 void PlayerActions::Next() {

@@ -85,10 +85,15 @@ TEST_F(Mpris, TransportCallsActAsTheButtons) {
     StartTrack(0);
     CallPlayer(bus, QStringLiteral("PlayPause"));
     EXPECT_FALSE(player->state.songplaying);
-    EXPECT_TRUE(player->imgPlay.over->isVisibleTo(player.get()));
+    // The Play image shows, and nothing of the Pause image stands over it.
+    EXPECT_TRUE(player->imgPlay.normal->isVisibleTo(player.get()));
+    EXPECT_FALSE(player->imgPause.normal->isVisibleTo(player.get()));
+    EXPECT_FALSE(player->imgPause.over->isVisibleTo(player.get()));
     EXPECT_EQ(Status(), QStringLiteral("(<'Paused'>,)"));
     CallPlayer(bus, QStringLiteral("PlayPause"));
     EXPECT_TRUE(player->state.songplaying);
+    EXPECT_TRUE(player->imgPause.normal->isVisibleTo(player.get()));
+    EXPECT_FALSE(player->imgPlay.normal->isVisibleTo(player.get()));
     EXPECT_EQ(Status(), QStringLiteral("(<'Playing'>,)"));
     CallPlayer(bus, QStringLiteral("Play")); // already playing: nothing restarts
     EXPECT_EQ(NowPlaying(), QStringLiteral("1"));
