@@ -194,7 +194,7 @@ void frmPlayer::Timer1_Timer() {
     }
     // The lists are loaded: the playback tick runs from here on, whatever becomes of the files
     // handed in.
-    if (!commandLine_.isEmpty()) {
+    if (!commandLine_.isEmpty() && !commandLineHandled_) {
         HandleCommandLine();
         if (unloaded_)
             return;
@@ -204,17 +204,30 @@ void frmPlayer::Timer1_Timer() {
 }
 
 // Each file of the command line goes through CheckAlreadyMedia, in order; what names no file is
-// reported once. A second copy ends once it has handed everything over.
+// reported once. A second copy ends once it has handed everything over. The command line is
+// handled once: the reloads after the add window, a drop or an activation must not play or
+// queue its files again. What it added to the library is listed by one more reload.
 void frmPlayer::HandleCommandLine() {
+    commandLineHandled_ = true;
     ReportRefusedHandedIn();
+    bool added = false;
     const QStringList files = handedIn_.files;
     for (const QString& file : files) {
-        CheckHandedIn(file);
+        added = CheckHandedIn(file) || added;
         if (unloaded_)
             return;
     }
     if (AnotherCopyRunning())
         Form_Unload();
+    else if (added)
+        ReloadLists();
+}
+
+void frmPlayer::ReloadLists() {
+    if (!libraryUsable_ || unloaded_)
+        return;
+    state.LoadTicks = 0;
+    Timer1.start();
 }
 
 void frmPlayer::ReportRefusedHandedIn() {
@@ -236,16 +249,18 @@ bool frmPlayer::HandleFile(const QString& path) {
         RefuseHandedIn(path);
         return false;
     }
-    CheckHandedIn(path);
+    if (CheckHandedIn(path))
+        ReloadLists();
     return true;
 }
 
-void frmPlayer::CheckHandedIn(const QString& path) {
+bool frmPlayer::CheckHandedIn(const QString& path) {
     try {
-        CheckAlreadyMedia(path);
+        return CheckAlreadyMedia(path);
     } catch (const StoreError& e) {
         // "Library full" has been said by the id rule; anything else is said here.
         DropHandedIn(path, e.kind() == StoreError::Kind::IdentityRange ? QString() : e.message());
+        return false;
     }
 }
 
@@ -275,7 +290,7 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
             ShowLockedLibrary();
         return;
     }
-    if (!commandLine_.isEmpty()) {
+    if (!commandLine_.isEmpty() && !commandLineHandled_) {
         if (AnotherCopyRunning() && !PendingHandOffTaken())
             return;
         HandleCommandLine();
@@ -289,7 +304,7 @@ void frmPlayer::ReloadFailed(const StoreError* storeError) {
         add()->show();
 }
 
-void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
+bool frmPlayer::CheckAlreadyMedia(const QString& FileName) {
     // Step 1: the file may already be in the library (the first match by path wins).
     qint16 found = 0;
     try {
@@ -310,7 +325,7 @@ void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
         } else {
             PlaySong(found, QString());
         }
-        return;
+        return false;
     }
     // Step 2: a new file; artist and title come from its name ("Artist - Title.ext").
     state.lblTest = MP3::FileTitleOf(media, FileName);
@@ -325,11 +340,12 @@ void frmPlayer::CheckAlreadyMedia(const QString& FileName) {
     if (added == 0) {
         DropHandedIn(FileName, QStringLiteral("Its title is longer than 80 characters or its path "
                                               "longer than 255."));
-        return;
+        return false;
     }
     // A second copy hands the new song over like any library song: one player per library.
     if (AnotherCopyRunning())
         HandOver(static_cast<qint16>(added), FileName);
+    return true;
 }
 
 void frmPlayer::HandOver(qint16 songId, const QString& FileName) {

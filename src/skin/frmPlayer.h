@@ -124,7 +124,8 @@ public:
     void Form_Activate();
     void SetFormLoad();
     void Timer1_Timer();
-    void CheckAlreadyMedia(const QString& FileName);
+    // True when the file was new and has been added to the library.
+    bool CheckAlreadyMedia(const QString& FileName);
     // A file handed in after start-up (dropped on the window, or named over the desktop bus),
     // handled as a file of the command line is. False, said to the user, when it names no file.
     bool HandleFile(const QString& path);
@@ -277,7 +278,9 @@ private:
     void HandleCommandLine();
     void ReportRefusedHandedIn();
     void RefuseHandedIn(const QString& path);
-    void CheckHandedIn(const QString& path);
+    bool CheckHandedIn(const QString& path);
+    // Reloads the lists from the library as the add window's return does.
+    void ReloadLists();
     void DropHandedIn(const QString& path, const QString& why);
     bool KnowsSong(qint16 id);
     void HandOver(qint16 songId, const QString& FileName);
@@ -328,6 +331,7 @@ private:
     QString programFolder_;
     QString commandLine_;
     HandedInFiles handedIn_; // the files of the command line still to be handled
+    bool commandLineHandled_ = false;
     InstanceLock lock_;
     frmSkin* skin_ = nullptr;
     frmInfo* info_ = nullptr;

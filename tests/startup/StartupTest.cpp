@@ -205,14 +205,53 @@ TEST_F(Startup, NewFileOnTheCommandLineIsAddedNotPlayed) {
     EXPECT_FALSE(sender.commands.contains(QStringLiteral("play song")));
 }
 
-TEST_F(Startup, NewFileOnTheCommandLineOfAnEmptyLibraryIsAddedWithoutTheQuestion) {
+TEST_F(Startup, NewFileOnTheCommandLineOfAnEmptyLibraryIsAddedListedAndNotAskedAbout) {
     Load(MusicFile(QStringLiteral("Artist - Title.mp3")));
     RunReload();
     EXPECT_EQ(dialogs.CountTitled(QStringLiteral("Jukora - Empty library")), 0);
+    // The library is no longer empty: the lists are loaded again and show the new song.
+    ASSERT_TRUE(player->Timer1.isActive());
+    RunReload();
+    ASSERT_EQ(player->lstTracks->ListCount(), 1);
+    EXPECT_EQ(player->lstArtist->List(1), QStringLiteral("Artist"));
+    EXPECT_TRUE(player->tmrPlay.isActive());
+    EXPECT_FALSE(sender.commands.contains(QStringLiteral("play song")));
     RecordSource songs(QStringLiteral("tblSong"));
     songs.SetDatabaseName(folder.Library());
     songs.Open();
     EXPECT_EQ(songs.RecordCount(), 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// The reloads after the add window, a drop or an activation leave the command line alone.
+TEST_F(Startup, TheCommandLineIsHandledAtTheFirstReloadOnly) {
+    folder.FillSongs(3);
+    folder.MakeSongFiles(3);
+    Load(folder.SongFile(2));
+    RunReload();
+    ASSERT_EQ(player->state.lblNowPlaying, QStringLiteral("2"));
+    ASSERT_EQ(PlayCount(2), 1);
+    const auto opens = sender.commands.filter(QStringLiteral("open ")).size();
+    for (int reload = 0; reload < 2; ++reload) {
+        player->state.LoadTicks = 0;
+        player->Timer1.start();
+        RunReload();
+    }
+    EXPECT_TRUE(player->state.lstCuedSongsPath.Items().isEmpty());
+    EXPECT_EQ(player->lstCuedSongs->ListCount(), 0);
+    EXPECT_EQ(PlayCount(2), 1);
+    EXPECT_EQ(sender.commands.filter(QStringLiteral("open ")).size(), opens);
+    // A new file on the command line is added once, however often the lists reload.
+    Load(MusicFile(QStringLiteral("Northwind - Tide.mp3")));
+    RunReload();
+    for (int reload = 0; reload < 2; ++reload) {
+        player->state.LoadTicks = 0;
+        player->Timer1.start();
+        RunReload();
+    }
+    EXPECT_EQ(player->lstTracks->ListCount(), 4);
+    EXPECT_FALSE(player->state.songplaying);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(Startup, ShutdownClosesEveryDeviceAndReleasesTheLock) {
