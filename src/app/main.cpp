@@ -73,8 +73,11 @@ int main(int argc, char** argv) {
     player.Form_Load();
     if (player.IsUnloaded())
         return 0;
-    media.LoadEngineSoon();
-    StartWebViewsWhenUp(player);
+    // A second copy that hands its file over ends without playing or browsing anything.
+    if (!player.AnotherCopyRunning()) {
+        media.LoadEngineSoon();
+        StartWebViewsWhenUp(player);
+    }
     // The desktop's ways in: keys, drops, and (for the copy holding the lock) MPRIS.
     PlayerActions actions(player);
     PlayerKeys keys(actions);

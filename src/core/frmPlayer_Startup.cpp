@@ -105,6 +105,12 @@ void frmPlayer::OpenLibrary() {
         return;
     }
     libraryUsable_ = true;
+    // A second copy only hands its files over to the running one, which may have more copies
+    // queued behind this one: it hands them over now, without filling lists it never shows.
+    if (AnotherCopyRunning() && !commandLine_.isEmpty()) {
+        HandleCommandLine();
+        return;
+    }
     Timer1.start();
 }
 
