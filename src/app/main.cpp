@@ -46,8 +46,6 @@ int main(int argc, char** argv) {
                      "a screen under a virtual one: xvfb-run -a ./Jukora\n");
         return 2;
     }
-    // The web module, loaded later, shares OpenGL contexts with the windows.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Jukora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));

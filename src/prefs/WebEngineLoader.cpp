@@ -6,9 +6,41 @@
 
 #include <QCoreApplication>
 #include <QLibrary>
+#include <QOpenGLContext>
 #include <QTimer>
 
 #include <unistd.h>
+
+QT_BEGIN_NAMESPACE
+// The toolkit's context that every OpenGL context made after it shares its objects with.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+QT_END_NAMESPACE
+
+namespace {
+QOpenGLContext* shareContext = nullptr;
+
+void DeleteShareContext() {
+    if (qt_gl_global_share_context() == shareContext)
+        qt_gl_set_global_share_context(nullptr);
+    delete shareContext;
+    shareContext = nullptr;
+}
+
+// The web engine draws its pages with OpenGL contexts shared with the windows'. The toolkit
+// makes that shared context at start when asked to before the application object exists, but
+// that loads the OpenGL driver (on a machine without a GPU, a software renderer of some 50 MB)
+// into every start of the player, before its window can appear. The context is made here
+// instead, when the web engine is loaded, as the engine does itself when it is loaded first.
+void ShareOpenGLContexts() {
+    if (qt_gl_global_share_context())
+        return;
+    shareContext = new QOpenGLContext;
+    shareContext->create();
+    qAddPostRoutine(DeleteShareContext);
+    qt_gl_set_global_share_context(shareContext);
+}
+} // namespace
 
 QString WebModulePath() {
     const QString chosen = qEnvironmentVariable("JUKORA_WEB_MODULE");
@@ -20,6 +52,7 @@ QString WebModulePath() {
 WebViewMaker* LoadWebEngine(QString* problem) {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    ShareOpenGLContexts();
     QLibrary module(WebModulePath());
     if (!module.load()) {
         *problem =
