@@ -336,8 +336,19 @@ static QByteArray FieldList(const TableSchema& schema) {
     return list;
 }
 
+qint64 RecordSource::DataVersion() {
+    Statement st;
+    st.stmt = Prepare("PRAGMA data_version");
+    if (sqlite3_step(st.stmt) != SQLITE_ROW)
+        return -1; // unknown: the next refresh reads the table again
+    return sqlite3_column_int64(st.stmt, 0);
+}
+
 void RecordSource::ReadAll() {
     RequireOpen();
+    // Taken before the table is read: a commit by another connection in between shows as a
+    // change at the next refresh, which then reads again.
+    const qint64 version = DataVersion();
     Statement st;
     st.stmt = Prepare("SELECT rowid" + FieldList(*schema_) + " FROM \"" + schema_->name +
                       "\" ORDER BY \"" + schema_->fields[0].name + "\", rowid");
@@ -357,6 +368,8 @@ void RecordSource::ReadAll() {
              QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
     rows_ = std::move(rows);
     SetChanged();
+    readVersion_ = version;
+    writtenSinceRead_ = false;
     cursor_ = 0;
     deletedHere_ = false;
     pending_ = Pending::None;
@@ -391,6 +404,17 @@ qint64 RecordSource::StoredMaxIdentity() {
 
 void RecordSource::Refresh() {
     RequireOpen();
+    // The set already is what a new read would give when nothing was written through this
+    // source and no other connection committed since it was read: the file is not read again.
+    // This saves the second read at start-up, which would briefly hold the whole table twice.
+    if (!writtenSinceRead_ && readVersion_ >= 0 && DataVersion() == readVersion_) {
+        SetChanged();
+        writtenSinceRead_ = false;
+        cursor_ = 0;
+        deletedHere_ = false;
+        pending_ = Pending::None;
+        return;
+    }
     ReadAll();
 }
 

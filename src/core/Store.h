@@ -167,6 +167,8 @@ private:
     void RequireOpen() const;
     const StoredRow& Current() const;
     void ReadAll();
+    // SQLite's count of commits made by other connections to the file (-1 when unknown).
+    qint64 DataVersion();
     StoredRow ReadOne(qint64 rowid);
     void Exec(const char* sql);
     sqlite3_stmt* Prepare(const QByteArray& sql);
@@ -186,9 +188,12 @@ private:
     mutable std::unordered_map<int, std::vector<int>> positions_;
     mutable bool positionsValid_ = false;
     quint64 generation_ = 0;
+    qint64 readVersion_ = -1;      // DataVersion() when the set was last read
+    bool writtenSinceRead_ = true; // this source changed the file since the set was read
     void SetChanged() {
         positionsValid_ = false;
         ++generation_;
+        writtenSinceRead_ = true;
     }
 
 public:

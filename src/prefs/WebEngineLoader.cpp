@@ -5,6 +5,7 @@
 #include "skin/frmPlayer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QOpenGLContext>
 #include <QTimer>
@@ -52,8 +53,9 @@ QString WebModulePath() {
 WebViewMaker* LoadWebEngine(QString* problem) {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    ShareOpenGLContexts();
     QLibrary module(WebModulePath());
+    if (QFileInfo::exists(module.fileName()))
+        ShareOpenGLContexts();
     if (!module.load()) {
         *problem =
             QStringLiteral("the web module could not be loaded (%1)").arg(module.errorString());

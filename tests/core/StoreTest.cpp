@@ -123,6 +123,56 @@ TEST(RecordSource, AppendsThroughOneSourceShowOnlyAfterRefreshOfAnother) {
     EXPECT_EQ(main.source.RecordCount(), 1);
 }
 
+// A refresh may keep the set it holds only when the file is unchanged; every kind of change
+// must still be read: another process's commit, another source's edit, and this source's own
+// append, which a new read puts in identity order.
+TEST(RecordSource, RefreshReadsEveryChangeAndKeepsAnUnchangedSet) {
+    ProgramFolderFixture folder;
+    folder.AddSong(5, QStringLiteral("Five"), QStringLiteral("A"), QStringLiteral("/m/5.mp3"));
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    songs.source.MoveLast();
+    songs.source.Refresh();
+    EXPECT_EQ(songs.source.RecordCount(), 1);
+    EXPECT_FALSE(songs.source.Eof()); // back on the first record, as after a read
+    EXPECT_EQ(songs.source.Text(QStringLiteral("Title")), QStringLiteral("Five"));
+
+    ExecSql(folder.Library(), "UPDATE tblSong SET Title = 'Changed' WHERE songid = 5");
+    songs.source.Refresh();
+    EXPECT_EQ(songs.source.Text(QStringLiteral("Title")), QStringLiteral("Changed"));
+
+    OpenSource other(QStringLiteral("tblSong"), folder.Library());
+    other.source.MoveFirst();
+    other.source.Edit();
+    other.source.SetField(QStringLiteral("playcount"), 7);
+    other.source.Update();
+    songs.source.Refresh();
+    EXPECT_EQ(songs.source.Number(QStringLiteral("playcount")), 7);
+
+    songs.source.AddNew();
+    songs.source.SetField(QStringLiteral("songid"), 2);
+    songs.source.Update();
+    songs.source.Refresh();
+    ASSERT_EQ(songs.source.RecordCount(), 2);
+    EXPECT_EQ(songs.source.Number(QStringLiteral("songid")), 2);
+
+    // Another process commits between two refreshes with nothing else going on.
+    songs.source.Refresh();
+    const pid_t child = fork();
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(folder.Library().toUtf8().constData(), &db);
+        _exit(sqlite3_exec(db, "DELETE FROM tblSong WHERE songid = 2", nullptr, nullptr, nullptr) ==
+                      SQLITE_OK
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    songs.source.Refresh();
+    EXPECT_EQ(songs.source.RecordCount(), 1);
+}
+
 TEST(RecordSource, EmptySetFailsWithNoCurrentRecord) {
     ProgramFolderFixture folder;
     OpenSource songs(QStringLiteral("tblSong"), folder.Library());
