@@ -71,9 +71,11 @@ int main(int argc, char** argv) {
     player.Form_Load();
     if (player.IsUnloaded())
         return 0;
-    // A second copy that hands its file over ends without playing or browsing anything.
+    // A second copy that hands its file over ends without playing or browsing anything. The
+    // media engine is loaded once the window is up: loading its libraries holds the dynamic
+    // loader, which the window's first showing needs too.
     if (!player.AnotherCopyRunning()) {
-        media.LoadEngineSoon();
+        player.WhenUp(&player, [&media] { media.LoadEngineSoon(); });
         StartWebViewsWhenUp(player);
     }
     // The desktop's ways in: keys, drops, and (for the copy holding the lock) MPRIS.

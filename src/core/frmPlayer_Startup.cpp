@@ -15,6 +15,7 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -74,6 +75,19 @@ void frmPlayer::Form_Load() {
         return;
     }
     OpenLibrary();
+}
+
+void frmPlayer::WhenUp(QObject* context, std::function<void()> run) {
+    auto done = std::make_shared<bool>(false);
+    // Timer1 stops when the reload has run (or failed); without a library it never starts.
+    const auto runWhenUp = [this, run = std::move(run), done] {
+        if (*done || Timer1.isActive() || unloaded_)
+            return;
+        *done = true;
+        run();
+    };
+    connect(&Timer1, &QTimer::timeout, context, runWhenUp, Qt::QueuedConnection);
+    QTimer::singleShot(0, context, runWhenUp);
 }
 
 // Opens the library and starts the deferred reload. A file another program holds locked is

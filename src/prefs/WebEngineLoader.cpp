@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QOpenGLContext>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -73,11 +72,5 @@ WebViewMaker* LoadWebEngine(QString* problem) {
 void StartWebViewsWhenUp(frmPlayer& player) {
     frmInfo* info = player.info();
     info->SetWebEngine(&LoadWebEngine);
-    // Timer1 stops when the reload has run (or failed); without a library it never starts.
-    const auto startWhenUp = [&player, info] {
-        if (!player.Timer1.isActive() && !player.IsUnloaded())
-            info->StartWebViews();
-    };
-    QObject::connect(&player.Timer1, &QTimer::timeout, info, startWhenUp, Qt::QueuedConnection);
-    QTimer::singleShot(0, info, startWhenUp);
+    player.WhenUp(info, [info] { info->StartWebViews(); });
 }

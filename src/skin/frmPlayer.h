@@ -133,6 +133,9 @@ public:
     void Form_Unload();
     bool IsUnloaded() const { return unloaded_; }
     bool AnotherCopyRunning() const { return !lock_.IsHeld(); }
+    // Runs `run` once (in `context`) when the window is up and its lists are filled, or their
+    // reload has failed: for work the window does not need to appear.
+    void WhenUp(QObject* context, std::function<void()> run);
     QString LibraryPath() const;
     QString CueFilePath() const;
     const QString& ProgramFolderPath() const { return programFolder_; }
