@@ -79,6 +79,12 @@ void TitleStrip::paintEvent(QPaintEvent* event) {
 }
 
 void TitleStrip::Redraw() {
+    // Without a title the strip looks the same wherever the empty title stands: a stopped player
+    // whose tick moves it would otherwise draw the same blank strip at every wake.
+    const bool blank = !title_ || title_->text().isEmpty();
+    if (blank && blankShown_)
+        return;
+    blankShown_ = blank;
     if (server_ && isVisible())
         DrawOnServer();
     else

@@ -47,5 +47,6 @@ private:
     void DrawOnServer();
     TitleLabel* title_ = nullptr;
     bool onServer_ = false;
+    bool blankShown_ = false; // the last redraw showed no title: the next blank one is skipped
     std::unique_ptr<ServerDrawing> server_;
 };
