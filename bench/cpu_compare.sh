@@ -59,9 +59,14 @@ hwm() { awk '/VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$1/status" 2> /dev/null 
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=$ao"
 : > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"; : > "$work/stopped"
 for round in $(seq "$rounds"); do
+  # xvfb-run -a picks a free display by looking for one: servers started at the same moment can
+  # pick the same one, and the loser waits for ever. They are started a moment apart.
   xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" "$file" 2> /dev/null &
+  sleep 1
   xvfb-run -a -s "-screen 0 800x700x24" mpv "${other[@]}" --ao="$ao" --no-terminal "$file" &
+  sleep 1
   JUKORA_PROGRAM_FOLDER=$work/idle xvfb-run -a -s "-screen 0 800x700x24" "$build/Jukora" 2> /dev/null &
+  sleep 1
   # The floor: a Qt window and a 10 ms timer with nothing to do (built by the target "benchmarks").
   floor=""
   if [ -x "$build/jukora-loop-floor" ]; then
