@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -10,6 +11,7 @@ MpvLibrary library;
 bool loaded = false;
 QString loadError;
 std::once_flag loading;
+std::atomic<const MpvLibrary*> standIn{nullptr};
 
 template <typename Function> bool Resolve(void* handle, const char* name, Function& function) {
     function = reinterpret_cast<Function>(dlsym(handle, name));
@@ -44,11 +46,16 @@ void Load() {
 } // namespace
 
 const MpvLibrary* Mpv() {
+    if (const MpvLibrary* table = standIn.load(std::memory_order_acquire))
+        return table;
     std::call_once(loading, Load);
     return loaded ? &library : nullptr;
 }
 
 QString MpvLoadError() {
-    Mpv();
-    return loadError;
+    return Mpv() ? QString() : loadError;
+}
+
+void UseMpvStandIn(const MpvLibrary* table) {
+    standIn.store(table, std::memory_order_release);
 }

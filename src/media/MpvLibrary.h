@@ -22,7 +22,12 @@ struct MpvLibrary {
 };
 
 // The library, loaded on the first call (from any thread; later calls wait for the first), or
-// nullptr when it cannot be loaded.
+// nullptr when it cannot be loaded. While a stand-in is in place, the stand-in.
 const MpvLibrary* Mpv();
 // Why it could not be loaded (empty when it was).
 QString MpvLoadError();
+
+// Puts a table of stand-in functions in place of libmpv (for unit tests and fuzzing: the
+// program itself always loads the real library), or nullptr to go back to it. Only while no
+// player is open: a player's handle is given back to the table that made it.
+void UseMpvStandIn(const MpvLibrary* table);

@@ -434,8 +434,11 @@ MpvMciService::RecentCommand* MpvMciService::Recent(const QString& command) {
 
 quint32 MpvMciService::SendString(const QString& command, QString* reply, int replyLength) {
     RecentCommand* recent = Recent(command);
-    if (!recent)
+    if (!recent) {
+        if (reply)
+            reply->clear(); // no older reply is left standing for an empty command
         return UnknownCommand;
+    }
     reply_.resize(0);
     const quint32 code = Dispatch(*recent);
     if (reply)
