@@ -53,7 +53,9 @@ TEST_F(OverRecording, TheSongsPathReachesThePlayerByteForByte) {
         EXPECT_TRUE(MP3::SongFinished(media)) << name.toStdString();
     }
     EXPECT_EQ(mpv.LiveHandles(), 1); // each open closed the song before it
-    EXPECT_TRUE(mpv.lastOptions.contains(QStringLiteral("ao=null"))); // JUKORA_MPV_OPTIONS
+    // Opened paused, and held at its end rather than unloaded there.
+    EXPECT_TRUE(mpv.lastOptions.contains(QStringLiteral("pause=yes")));
+    EXPECT_TRUE(mpv.lastOptions.contains(QStringLiteral("keep-open=yes")));
     EXPECT_TRUE(mpv.misuses.isEmpty()) << mpv.misuses.join(QLatin1Char('|')).toStdString();
 }
 
