@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 
+#include <xcb/xcb.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +26,18 @@ bool HasDisplay() {
     if (!platform.isEmpty())
         return true; // the user chose a platform (offscreen, vnc, ...)
     return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+// When the program draws through X, whether the display DISPLAY names can be reached: the toolkit
+// itself would end the program with an abort and a message about its platform plugins.
+bool XDisplayReachable() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if ((!platform.isEmpty() && platform != "xcb") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return true;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reached = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reached;
 }
 
 // The player places and moves its windows itself (the pinned video window follows the main
@@ -44,6 +58,15 @@ int main(int argc, char** argv) {
                      "Jukora needs a graphical display, and none is set (neither DISPLAY nor "
                      "WAYLAND_DISPLAY).\nStart it from a desktop session, or on a machine without "
                      "a screen under a virtual one: xvfb-run -a ./Jukora\n");
+        return 2;
+    }
+    if (!XDisplayReachable()) {
+        std::fprintf(stderr,
+                     "Jukora cannot reach the display \"%s\" (DISPLAY): no X server answers "
+                     "there, or it refused the connection.\nCheck that the display is running and "
+                     "that you may use it, or start Jukora under a virtual one: xvfb-run -a "
+                     "./Jukora\n",
+                     qgetenv("DISPLAY").constData());
         return 2;
     }
     QApplication app(argc, argv);

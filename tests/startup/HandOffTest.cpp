@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -97,4 +98,17 @@ TEST(PlayerProcess, WithoutADisplaySaysSoAndExits) {
     EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(player.exitCode(), 0);
     EXPECT_TRUE(player.readAllStandardError().contains("needs a graphical display"));
+
+    // A display that nothing answers on: said, and a normal exit rather than an abort.
+    int unused = 9000;
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(unused)))
+        ++unused;
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(unused));
+    player.setProcessEnvironment(env);
+    player.start(QStringLiteral(JUKORA_PLAYER_BINARY), {});
+    ASSERT_TRUE(player.waitForFinished(10000));
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(player.exitCode(), 2);
+    EXPECT_TRUE(player.readAllStandardError().contains(
+        QStringLiteral("cannot reach the display \":%1\"").arg(unused).toUtf8()));
 }
