@@ -1,6 +1,7 @@
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
@@ -10,21 +11,13 @@
 
 namespace {
 
-class Browser : public testing::Test {
+class Browser : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void Song(int id, const char* title, const char* artist, int playcount = 0) {
         folder.AddSong(id, QString::fromUtf8(title), QString::fromUtf8(artist),
                        QStringLiteral("/m/%1.mp3").arg(id), playcount);
     }
-    void Load() {
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
-    }
+    void Load() { StartPlayer(); }
     void Choose(const QString& playlist) {
         const int index = static_cast<int>(player->lstPlayLists->Items().indexOf(playlist));
         ASSERT_GE(index, 0) << playlist.toStdString();

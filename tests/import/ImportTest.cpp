@@ -2,6 +2,7 @@
 #include "import/FileNames.h"
 #include "import/frmAdd.h"
 #include "skin/frmPlayer.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -25,17 +26,11 @@ struct Song {
     QString artist, title, path;
 };
 
-class Import : public testing::Test {
+class Import : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
     ProgramFolderFixture music{false};
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
 
-    void SetUp() override {
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-    }
+    void SetUp() override { MakePlayer(); }
     // The add-media window, loaded as the user meets it: its counters read (load timer run).
     frmAdd& Window() {
         const bool wasLoaded = player->addIfLoaded() && player->addIfLoaded()->IsLoaded();

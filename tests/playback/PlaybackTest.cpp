@@ -2,6 +2,7 @@
 #include "playback/ScaledBox.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QTest>
@@ -11,21 +12,15 @@
 
 namespace {
 
-class Playback : public testing::Test {
+class Playback : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void SetUp() override {
         for (int id = 1; id <= 5; ++id)
             folder.AddSong(id, QStringLiteral("Song %1").arg(id), QStringLiteral("Band"),
                            QStringLiteral("/m/%1.mp3").arg(id));
         folder.AddSong(6, QStringLiteral("Clip [video]"), QStringLiteral("Unknown"),
                        QStringLiteral("/v/clip.MpEg"));
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
+        StartPlayer();
         sender.commands.clear();
     }
     // Starts track `row` of the list shown ([All Media]: songs 1 to 6 in order).

@@ -5,6 +5,7 @@
 #include "playback/frmVideo.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -61,13 +62,8 @@ private:
     bool frames_ = false;
 };
 
-class Video : public testing::Test {
+class Video : public PlayerTest<VideoSender> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    VideoSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void SetUp() override {
         folder.AddSong(1, QStringLiteral("Song"), QStringLiteral("Band"),
                        QStringLiteral("/m/1.mp3"));
@@ -78,8 +74,7 @@ protected:
         folder.AddSong(4, QStringLiteral("Tape"), QStringLiteral("Maker"),
                        QStringLiteral("/v/tape.mpeg"));
         QDir(folder.Path()).mkdir(QStringLiteral("Other"));
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
+        StartPlayer();
         player->tmrPlay.stop(); // the tests run the tick themselves
         sender.commands.clear();
     }

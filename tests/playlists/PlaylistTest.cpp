@@ -2,6 +2,7 @@
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -19,21 +20,15 @@ const QString kTaken =
     QStringLiteral("You already have a playlist with that name, please state another.");
 const QString kNullName = QStringLiteral("Playlist name can't be a null value.");
 
-class Playlists : public testing::Test {
+class Playlists : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void SetUp() override { QDir(folder.Path()).mkdir(QStringLiteral("PlayLists")); }
     void Song(int id, const char* title, const char* artist, int playcount = 0) {
         folder.AddSong(id, QString::fromUtf8(title), QString::fromUtf8(artist),
                        QStringLiteral("/m/%1.mp3").arg(id), playcount);
     }
     void Load() {
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
+        StartPlayer();
         dialogs.shown.clear(); // the start-up's own questions (an empty library)
     }
     static int IndexOf(const QStringList& items, const QString& text) {

@@ -6,6 +6,7 @@
 #include "skin/SkinImage.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -38,20 +39,14 @@ bool Lit(const ImagePair& pair) {
     return !pair.over->isHidden() && pair.normal->isHidden();
 }
 
-class MainWindowSkin : public testing::Test {
+class MainWindowSkin : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void SetUp() override {
         folder.AddSong(1, QStringLiteral("Blue River"), QStringLiteral("Northwind"),
                        QStringLiteral("/m/1.mp3"));
         folder.AddSong(2, QStringLiteral("Tide"), QStringLiteral("Tern"),
                        QStringLiteral("/m/2.mp3"));
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
+        StartPlayer();
     }
     QWidget* Named(const char* name) const {
         auto* widget = player->findChild<QWidget*>(QString::fromUtf8(name));

@@ -2,6 +2,7 @@
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -24,12 +25,8 @@ void Mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button
     QCoreApplication::sendEvent(widget, &event);
 }
 
-class MiniPlayer : public testing::Test {
+class MiniPlayer : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
     frmSkin* mini = nullptr;
 
     void SetUp() override {
@@ -39,8 +36,7 @@ protected:
         folder.AddSong(4, QStringLiteral("Sometimes"), QStringLiteral("Cedar"), folder.SongFile(4),
                        4);
         folder.MakeSongFiles(4);
-        player = std::make_unique<frmPlayer>(PlayerServices{dialogs, sender, folder.Path(), {}});
-        LoadAndReload(*player);
+        StartPlayer();
         mini = player->skin();
         player->imgSkinOver_Click();
     }

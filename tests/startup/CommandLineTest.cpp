@@ -6,6 +6,7 @@
 #include "import/frmAdd.h"
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -26,16 +27,10 @@ QString MakeFile(const QString& path) {
     return path;
 }
 
-class Handed : public testing::Test {
+class Handed : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void Load(const QString& commandLine, const QStringList& arguments = {}) {
-        player = std::make_unique<frmPlayer>(
-            PlayerServices{dialogs, sender, folder.Path(), commandLine, arguments});
+        MakePlayer(commandLine, arguments);
         player->Form_Load();
         RunReload();
     }

@@ -3,6 +3,7 @@
 // once the lock is gone; a count another tool wrote at its limit stays there.
 #include "playback/DeferredCounts.h"
 #include "skin/frmPlayer.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -66,16 +67,10 @@ private:
     bool locked_ = false;
 };
 
-class LockedLibrary : public testing::Test {
+class LockedLibrary : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void StartWith(const QString& song) {
-        player = std::make_unique<frmPlayer>(
-            PlayerServices{dialogs, sender, folder.Path(), song, {song}});
+        MakePlayer(song, {song});
         player->Form_Load();
     }
     std::string Prompts() const {

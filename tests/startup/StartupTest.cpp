@@ -2,6 +2,7 @@
 #include "import/frmAdd.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include "skin/ListBox.h"
@@ -18,16 +19,10 @@ namespace {
 const QString kEmptyQuestion =
     QStringLiteral("Your media library is currently empty, would you like to add files now?");
 
-class Startup : public testing::Test {
+class Startup : public PlayerTest<> {
 protected:
-    ProgramFolderFixture folder;
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    std::unique_ptr<frmPlayer> player;
-
     void Load(const QString& commandLine = QString()) {
-        player = std::make_unique<frmPlayer>(
-            PlayerServices{dialogs, sender, folder.Path(), commandLine});
+        MakePlayer(commandLine);
         player->Form_Load();
     }
     // Runs the reload timer's ticks by hand while it is on: the reload happens on the third.
