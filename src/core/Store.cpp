@@ -367,8 +367,12 @@ void RecordSource::ReadAll() {
         Fail(StoreError::Kind::Unusable,
              QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
     rows_ = std::move(rows);
-    SetChanged();
     readVersion_ = version;
+    SetRead();
+}
+
+void RecordSource::SetRead() {
+    SetChanged();
     writtenSinceRead_ = false;
     cursor_ = 0;
     deletedHere_ = false;
@@ -407,15 +411,10 @@ void RecordSource::Refresh() {
     // The set already is what a new read would give when nothing was written through this
     // source and no other connection committed since it was read: the file is not read again.
     // This saves the second read at start-up, which would briefly hold the whole table twice.
-    if (!writtenSinceRead_ && readVersion_ >= 0 && DataVersion() == readVersion_) {
-        SetChanged();
-        writtenSinceRead_ = false;
-        cursor_ = 0;
-        deletedHere_ = false;
-        pending_ = Pending::None;
-        return;
-    }
-    ReadAll();
+    if (!writtenSinceRead_ && readVersion_ >= 0 && DataVersion() == readVersion_)
+        SetRead();
+    else
+        ReadAll();
 }
 
 void RecordSource::MoveFirst() {

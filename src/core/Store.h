@@ -167,6 +167,8 @@ private:
     void RequireOpen() const;
     const StoredRow& Current() const;
     void ReadAll();
+    // The state after a read: cursor on the first record, nothing pending.
+    void SetRead();
     // SQLite's count of commits made by other connections to the file (-1 when unknown).
     qint64 DataVersion();
     StoredRow ReadOne(qint64 rowid);
