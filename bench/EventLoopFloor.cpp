@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
+    window.setWindowTitle(QStringLiteral("jukora-loop-floor"));
     window.resize(561, 578);
     window.show();
     QTimer tick;

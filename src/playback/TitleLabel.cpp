@@ -46,6 +46,10 @@ void TitleLabel::changeEvent(QEvent* event) {
 TitleStrip::TitleStrip(QWidget* parent) : QLabel(parent) {
     onServer_ = QGuiApplication::platformName() == QLatin1String("xcb");
     if (onServer_) {
+        // Only the strip is a window of its own: the skin's widgets beside it stay drawn by the
+        // toolkit, rather than each becoming an X window too (the toolkit's default for the
+        // siblings of a native widget), which made the first showing create some seventy.
+        QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_OpaquePaintEvent);

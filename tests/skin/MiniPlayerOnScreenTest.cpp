@@ -23,6 +23,36 @@ QStringList At(QPoint point) {
 
 } // namespace
 
+// The skin's widgets are drawn in the main window's one X window; only the title strip, which
+// draws its title on the server, has windows of its own. A button still answers the X pointer.
+TEST(MainWindowOnScreen, OnlyTheTitleStripIsAnXWindowAndTheButtonsStillAnswerThePointer) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(3);
+    ScriptedDialogs dialogs;
+    RecordingSender sender;
+    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
+    LoadAndReload(player);
+    player.move(0, 0);
+    Settle(300);
+    QStringList ownWindows;
+    for (QWidget* widget : player.findChildren<QWidget*>()) {
+        if (widget->isWindow() || !widget->internalWinId())
+            continue;
+        const bool inStrip =
+            widget == player.picTrackTitle || player.picTrackTitle->isAncestorOf(widget);
+        if (!inStrip)
+            ownWindows << widget->objectName();
+    }
+    EXPECT_TRUE(ownWindows.isEmpty()) << ownWindows.join(QLatin1Char(' ')).toStdString();
+    EXPECT_NE(player.picTrackTitle->internalWinId(), 0u);
+
+    ASSERT_TRUE(player.imgPlay.normal->isVisible());
+    const QPoint play = player.imgPlay.normal->mapToGlobal(player.imgPlay.normal->rect().center());
+    ASSERT_TRUE(Pointer(At(play + QPoint(1, 1))));
+    ASSERT_TRUE(Pointer(At(play)));
+    EXPECT_TRUE(WaitFor([&] { return player.imgPlay.over->isVisible(); }, 3000));
+}
+
 TEST(MiniPlayerOnScreen, ACutCornerIsNotTheWindowsAndADragKeepsTheGrabPoint) {
     ProgramFolderFixture folder;
     folder.FillSongs(3);
