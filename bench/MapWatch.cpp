@@ -4,6 +4,8 @@
 // with a window search. The program is left running. Meant for a display without a window
 // manager (a window manager maps its frame, not the program's window, on the root).
 // Usage: jukora-map-watch TITLE TIMEOUT_MS PROGRAM [ARGUMENTS...]
+// With JUKORA_MAP_WATCH_ALL set, every window mapped meanwhile is written to the standard error
+// with the time of the monotonic clock, to set beside marks the program writes on the same clock.
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
@@ -79,8 +81,8 @@ int main(int argc, char** argv) {
             const bool map = (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
             const xcb_window_t window = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
             std::free(event);
-            if (map && std::getenv("MAP_WATCH_DEBUG"))
-                std::fprintf(stderr, "MARK mapped-%s %.1f\n", WindowName(x, window).c_str(),
+            if (map && std::getenv("JUKORA_MAP_WATCH_ALL"))
+                std::fprintf(stderr, "mapped \"%s\" at %.1f ms of the monotonic clock\n", WindowName(x, window).c_str(),
                              std::chrono::duration_cast<std::chrono::microseconds>(
                                  Clock::now().time_since_epoch())
                                      .count() /
