@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
             const xcb_window_t window = reinterpret_cast<xcb_map_notify_event_t*>(event)->window;
             std::free(event);
             if (map && std::getenv("JUKORA_MAP_WATCH_ALL"))
-                std::fprintf(stderr, "mapped \"%s\" at %.1f ms of the monotonic clock\n", WindowName(x, window).c_str(),
+                std::fprintf(stderr, "mapped \"%s\" at %.1f ms of the monotonic clock\n",
+                             WindowName(x, window).c_str(),
                              std::chrono::duration_cast<std::chrono::microseconds>(
                                  Clock::now().time_since_epoch())
                                      .count() /
