@@ -38,12 +38,15 @@ QString frmPlayer::CueFilePath() const {
 }
 
 void frmPlayer::Form_Load() {
-    info_->show();
+    // The preferences window is loaded now, hidden, so that its web pages are on their way before
+    // the user first opens it. Showing and hiding it would do the same, with a flash of it on
+    // the screen and its X window made before the main window's.
+    if (!info_->IsLoaded())
+        info_->Form_Load();
     state.firstvideo = true;
     state.VideoStarted = false;
     state.PlayingOther = false;
     skin_->hide();
-    info_->hide();
 
     const bool firstCopy = lock_.TryAcquire();
     if (!firstCopy) {

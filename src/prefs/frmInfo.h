@@ -4,7 +4,7 @@
 //
 // Loading: showing the window while it is not loaded loads it first (Form_Load), which sends the
 // three web views to their first pages; "Back" and the window's close button unload it
-// (Form_Unload), so the next opening loads it again. The main window shows and hides it at
+// (Form_Unload), so the next opening loads it again. The main window loads it, hidden, at
 // start-up, so it is loaded before the user first opens it.
 //
 // The web views are panes that take their real views from a WebViewMaker once the web engine has

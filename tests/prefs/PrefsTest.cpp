@@ -41,7 +41,9 @@ TEST_F(Prefs, LoadingSendsTheThreeViewsToTheirPagesAndShowsNoPage) {
     frmInfo& info = Load();
     EXPECT_EQ(info.windowTitle(), QStringLiteral("Jukora - Preferences"));
     EXPECT_TRUE(info.IsLoaded());
-    EXPECT_FALSE(info.isVisible()); // shown and hidden again at start-up
+    // Loaded at start-up without being put on the screen: no window of it is made yet.
+    EXPECT_FALSE(info.isVisible());
+    EXPECT_FALSE(info.testAttribute(Qt::WA_WState_Created));
     const std::vector<std::pair<QString, QString>> expected{
         {QStringLiteral("webPlaylists"), OrvaneSite::PlaylistsPage()},
         {QStringLiteral("webInterest"), OrvaneSite::InterestPage()},
