@@ -92,6 +92,10 @@ for round in $(seq "$rounds"); do
   echo "$line (CPU in $seconds s); stopped jukora $i s ($(tail -1 "$work/stopped") % of a core);" \
        "peak memory: jukora $(hwm "$player") MB, mpv $(hwm "$music") MB, stopped jukora $(hwm "$idle") MB"
   kill "$player" "$music" "$idle" $floor 2> /dev/null || true
+  # A program not found in time (its pid empty above) is ended with its display: whatever each
+  # xvfb-run still runs is stopped, so that the wait cannot hang.
+  sleep 1
+  for job in $(jobs -p); do pkill -P "$job" 2> /dev/null || true; done
   wait
 done
 j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
