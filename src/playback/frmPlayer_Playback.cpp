@@ -81,6 +81,14 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
             lblSongSpeed->SetLeft(1000);
         }
         NotVideoFile();
+        if (!state.songplaying) {
+            // Closing a library video's window stopped it (Stop shows the Play image): the song
+            // that starts now plays, so the play state and the Pause image say so again, as
+            // after any track is started, and Pause and the play/pause key act on it.
+            state.songplaying = true;
+            imgPause.Restore(true);
+            imgPlay.Restore(false);
+        }
         media.SongFile = path;
         if (!MP3::OpenAndPlaySong(media)) {
             ShowUnplayable(path, songArtist, songTitle);

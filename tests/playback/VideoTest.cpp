@@ -187,6 +187,10 @@ TEST_F(Video, AudioAfterALibraryVideoClosesTheWindowAndStopsBeforeTheSongOpens) 
     EXPECT_TRUE(player->state.stopped);
     EXPECT_FALSE(player->state.videofile);
     EXPECT_EQ(PlayListsHeight(), 4545);
+    // The song plays: the play state and the Pause image say so, not the video's Stop.
+    EXPECT_TRUE(player->state.songplaying);
+    EXPECT_FALSE(player->imgPause.normal->isHidden());
+    EXPECT_TRUE(player->imgPlay.normal->isHidden());
 }
 
 TEST_F(Video, ClosingTheWindowStopsALibraryVideoButOnlyLetsGoOfABackgroundItem) {
