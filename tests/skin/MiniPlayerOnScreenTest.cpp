@@ -1,6 +1,7 @@
-// The mini player on a real X display, driven by the X server's own pointer (xdotool): its
-// outline is the window's shape, so a press in a cut corner never reaches it, and a drag moves
-// it with the grab point under the pointer.
+// The main window and the mini player on a real X display, driven by the X server's own pointer
+// (xdotool): the main window's skin is drawn in its one X window and its buttons answer the
+// pointer; the mini player's outline is the window's shape, so a press in a cut corner never
+// reaches it, and a drag moves it with the grab point under the pointer.
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
