@@ -32,6 +32,12 @@ public:
     };
     // Milliseconds until the next wake, at least 1.
     int NextDelay(const Needs& needs, qint64 now);
+    // Nothing moves on the screen and no rule can become due: the next wake is only the idle
+    // look-in, which may come a little late and so share its wake with another timer.
+    static bool OnlyLooksIn(const Needs& needs) {
+        return !needs.everyStep && !needs.titleMoving && !needs.songAdvancing &&
+               needs.noticeLeftMs < 0;
+    }
 
     // Forgets how fast the song was going (a seek, a new song, a change of speed or pause).
     void Restart() {

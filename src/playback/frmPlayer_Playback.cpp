@@ -200,7 +200,11 @@ void frmPlayer::tmrPlay_Due() {
             ScrollTitle();
     }
     PlayTick(steps > 0);
-    tmrPlay.start(tickPlan_.NextDelay(TickNeeds(), tickClock()));
+    const TickPlan::Needs needs = TickNeeds();
+    // An idle look-in is a coarse timer, which the event loop lines up with the cue poll's
+    // once-a-second wake: a stopped player wakes once a second, not twice.
+    tmrPlay.setTimerType(TickPlan::OnlyLooksIn(needs) ? Qt::CoarseTimer : Qt::PreciseTimer);
+    tmrPlay.start(tickPlan_.NextDelay(needs, tickClock()));
 }
 
 TickPlan::Needs frmPlayer::TickNeeds() {

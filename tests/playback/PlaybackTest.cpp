@@ -413,4 +413,10 @@ TEST(TickPlan, CountsTheStepsThatPassedAndWakesWhenSomethingIsDue) {
     plan.Restart();
     song.positionMs = 0;
     EXPECT_EQ(plan.NextDelay(song, 20000), 100);
+
+    // Only the idle look-in may come a little late; whatever moves or can fall due keeps the
+    // wake on time (the end of a song is acted on within a step).
+    EXPECT_TRUE(TickPlan::OnlyLooksIn(idle));
+    for (const TickPlan::Needs& needs : {video, title, notice, song})
+        EXPECT_FALSE(TickPlan::OnlyLooksIn(needs));
 }
