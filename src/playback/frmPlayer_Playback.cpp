@@ -199,15 +199,32 @@ void frmPlayer::tmrPlay_Due() {
         else if (state.TitleScrolling && !unplayablePending_)
             ScrollTitle();
     }
-    PlayTick(steps > 0);
-    const TickPlan::Needs needs = TickNeeds();
+    // A song that plays: its end and what shows of its position change only with its whole
+    // second. While that is the second the last whole tick looked at, only the title moves.
+    const bool songOnly = !everyStep && !unplayablePending_ && state.songplaying;
+    const qint32 positionMs = songOnly ? MP3::SongPositionMs(media) : -1;
+    if (songOnly && lookedAtSecond_ == positionMs / 1000 && lookedAtSong_ == state.lblNowPlaying) {
+        if (state.TitleScrolling && steps > 0)
+            ScrollTitle();
+    } else {
+        lookedAtSecond_ = songOnly ? positionMs / 1000 : -1;
+        lookedAtSong_ = state.lblNowPlaying;
+        PlayTick(steps > 0);
+        // A length not known yet may still change what shows within this second.
+        if (songOnly && video::SongLengthMs(media) <= 0)
+            lookedAtSecond_ = -1;
+    }
+    // After a whole tick the song may be another one (lookedAtSecond_ is then -1): its
+    // position is read again for the plan.
+    const bool positionCurrent = songOnly && lookedAtSecond_ == positionMs / 1000;
+    const TickPlan::Needs needs = TickNeeds(positionCurrent ? positionMs : -1);
     // An idle look-in is a coarse timer, which the event loop lines up with the cue poll's
     // once-a-second wake: a stopped player wakes once a second, not twice.
     tmrPlay.setTimerType(TickPlan::OnlyLooksIn(needs) ? Qt::CoarseTimer : Qt::PreciseTimer);
     tmrPlay.start(tickPlan_.NextDelay(needs, tickClock()));
 }
 
-TickPlan::Needs frmPlayer::TickNeeds() {
+TickPlan::Needs frmPlayer::TickNeeds(qint32 positionMs) {
     TickPlan::Needs needs;
     needs.everyStep = state.videofile || state.PlayingOther;
     if (unplayablePending_) {
@@ -222,12 +239,13 @@ TickPlan::Needs frmPlayer::TickNeeds() {
             : TickPlan::kTitleFrameMs;
     needs.songAdvancing = state.songplaying && !needs.everyStep;
     if (needs.songAdvancing)
-        needs.positionMs = MP3::SongPositionMs(media);
+        needs.positionMs = positionMs >= 0 ? positionMs : MP3::SongPositionMs(media);
     return needs;
 }
 
 void frmPlayer::WakePlayTick() {
     tickPlan_.Restart();
+    lookedAtSecond_ = -1;
     if (tmrPlay.isActive())
         tmrPlay.start(0);
     emit PlayStateChanged();

@@ -316,8 +316,14 @@ private:
     void ReportNotChanged(const StoreError& error);
     void ScrollTitle();
     void PlayTick(bool step);
-    TickPlan::Needs TickNeeds();
+    // `positionMs`: the song's position read at this wake, or -1 to read it here.
+    TickPlan::Needs TickNeeds(qint32 positionMs = -1);
     TickPlan tickPlan_;
+    // A song's end, thumb and running time all go by the whole second of its position: the
+    // song and the second the last whole tick looked at (-1: none, or something changed since).
+    // While the position stays in that second, a wake has only the title to move.
+    qint64 lookedAtSecond_ = -1;
+    QString lookedAtSong_;
     void ShowUnplayable(const QString& path, const QString& artist, const QString& title);
     void MoveOnFromUnplayable();
     bool unplayablePending_ = false; // the item just started could not be played

@@ -357,10 +357,18 @@ TEST_F(Playback, TheEndIsActedOnWhenTheWholeSecondIsReachedWithoutWakingEveryTen
         ASSERT_EQ(Playing(), QStringLiteral("1"));
         qint64 started = now, endedAt = -1;
         int wakes = 0;
+        const qsizetype lengthsBefore = sender.commands.count(QStringLiteral("status song length"));
         while (now < 5600) {
             sender.replies[QStringLiteral("status song position")] = QString::number(now - started);
             player->tmrPlay_Due();
             ++wakes;
+            // The thumb and the running time show the whole second reached, at every wake.
+            if (endedAt < 0 && Playing() == QStringLiteral("1")) {
+                EXPECT_EQ(player->lblRunningTime->text(),
+                          QStringLiteral("0:0%1/0:05").arg((now - started) / 1000));
+                EXPECT_EQ(qRound(player->lblProgress->Left() + player->lblProgress->Width() / 2),
+                          (now - started) / 1000);
+            }
             if (endedAt < 0 && Playing() == QStringLiteral("2")) {
                 endedAt = now;
                 started = now; // the next song starts from its beginning
@@ -373,6 +381,9 @@ TEST_F(Playback, TheEndIsActedOnWhenTheWholeSecondIsReachedWithoutWakingEveryTen
         EXPECT_LE(endedAt, 5010);
         // A hundred a second would be 560; the scrolling title is drawn 25 times a second.
         EXPECT_LE(wakes, scrolling ? 25 * 6 + 12 : 6 + 12);
+        // The title's frames within a second ask for the position only: the length is asked
+        // for at the wakes where the whole second changes, not at each of the 150 frames.
+        EXPECT_LE(sender.commands.count(QStringLiteral("status song length")) - lengthsBefore, 40);
         EXPECT_EQ(player->lblRunningTime->text(), QStringLiteral("0:00/0:05"));
         EXPECT_EQ(PlayCount(2), countBefore + 1);
     }
