@@ -5,6 +5,7 @@
 #include "skin/ListBox.h"
 #include "skin/frmPlayer.h"
 #include "skin/frmSkin.h"
+#include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
@@ -24,45 +25,41 @@ QStringList At(QPoint point) {
 
 } // namespace
 
+class MainWindowOnScreen : public PlayerTest<> {};
+class MiniPlayerOnScreen : public PlayerTest<> {};
+
 // The skin's widgets are drawn in the main window's one X window; only the title strip, which
 // draws its title on the server, has windows of its own. A button still answers the X pointer.
-TEST(MainWindowOnScreen, OnlyTheTitleStripIsAnXWindowAndTheButtonsStillAnswerThePointer) {
-    ProgramFolderFixture folder;
+TEST_F(MainWindowOnScreen, OnlyTheTitleStripIsAnXWindowAndTheButtonsStillAnswerThePointer) {
     folder.FillSongs(3);
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
-    LoadAndReload(player);
-    player.move(0, 0);
+    StartPlayer();
+    player->move(0, 0);
     Settle(300);
     QStringList ownWindows;
-    for (QWidget* widget : player.findChildren<QWidget*>()) {
+    for (QWidget* widget : player->findChildren<QWidget*>()) {
         if (widget->isWindow() || !widget->internalWinId())
             continue;
         const bool inStrip =
-            widget == player.picTrackTitle || player.picTrackTitle->isAncestorOf(widget);
+            widget == player->picTrackTitle || player->picTrackTitle->isAncestorOf(widget);
         if (!inStrip)
             ownWindows << widget->objectName();
     }
     EXPECT_TRUE(ownWindows.isEmpty()) << ownWindows.join(QLatin1Char(' ')).toStdString();
-    EXPECT_NE(player.picTrackTitle->internalWinId(), 0u);
+    EXPECT_NE(player->picTrackTitle->internalWinId(), 0u);
 
-    ASSERT_TRUE(player.imgPlay.normal->isVisible());
-    const QPoint play = player.imgPlay.normal->mapToGlobal(player.imgPlay.normal->rect().center());
+    ASSERT_TRUE(player->imgPlay.normal->isVisible());
+    const QPoint play =
+        player->imgPlay.normal->mapToGlobal(player->imgPlay.normal->rect().center());
     ASSERT_TRUE(Pointer(At(play + QPoint(1, 1))));
     ASSERT_TRUE(Pointer(At(play)));
-    EXPECT_TRUE(WaitFor([&] { return player.imgPlay.over->isVisible(); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return player->imgPlay.over->isVisible(); }, 3000));
 }
 
-TEST(MiniPlayerOnScreen, ACutCornerIsNotTheWindowsAndADragKeepsTheGrabPoint) {
-    ProgramFolderFixture folder;
+TEST_F(MiniPlayerOnScreen, ACutCornerIsNotTheWindowsAndADragKeepsTheGrabPoint) {
     folder.FillSongs(3);
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
-    LoadAndReload(player);
-    player.imgSkinOver_Click();
-    frmSkin& mini = *player.skin();
+    StartPlayer();
+    player->imgSkinOver_Click();
+    frmSkin& mini = *player->skin();
     mini.move(200, 200);
     ASSERT_TRUE(WaitFor([&] { return mini.isVisible() && mini.pos() == QPoint(200, 200); }, 5000));
     Settle(300);
@@ -91,28 +88,24 @@ TEST(MiniPlayerOnScreen, ACutCornerIsNotTheWindowsAndADragKeepsTheGrabPoint) {
 
 // Back in the main window, the lists stay as the mini player's choices left them, also once the
 // main window is active again.
-TEST(MiniPlayerOnScreen, BackToNormalViewKeepsTheListsAsTheMiniPlayerLeftThem) {
-    ProgramFolderFixture folder;
+TEST_F(MiniPlayerOnScreen, BackToNormalViewKeepsTheListsAsTheMiniPlayerLeftThem) {
     folder.FillSongs(30);
     folder.Exec("UPDATE tblSong SET playcount = songid % 7");
-    ScriptedDialogs dialogs;
-    RecordingSender sender;
-    frmPlayer player(PlayerServices{dialogs, sender, folder.Path(), {}});
-    LoadAndReload(player);
+    StartPlayer();
     // No window manager gives the focus here: the windows take it as a user's click would.
-    player.activateWindow();
-    ASSERT_TRUE(WaitFor([&] { return player.isActiveWindow(); }, 5000));
-    player.imgSkinOver_Click();
-    frmSkin& mini = *player.skin();
+    player->activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return player->isActiveWindow(); }, 5000));
+    player->imgSkinOver_Click();
+    frmSkin& mini = *player->skin();
     mini.activateWindow();
     ASSERT_TRUE(WaitFor([&] { return mini.isActiveWindow(); }, 5000));
     emit mini.cmbPlayLists->activated(1);
-    ASSERT_EQ(player.lstPlayLists->Text(), QStringLiteral("[Top 20]"));
+    ASSERT_EQ(player->lstPlayLists->Text(), QStringLiteral("[Top 20]"));
     mini.imgFullScreenOver_Click();
-    player.activateWindow();
-    ASSERT_TRUE(WaitFor([&] { return player.isActiveWindow(); }, 5000));
+    player->activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return player->isActiveWindow(); }, 5000));
     Settle(800); // past the deferred reload a return from the add-media window starts
-    EXPECT_EQ(player.lstPlayLists->Text(), QStringLiteral("[Top 20]"));
-    EXPECT_EQ(player.lstTracks->ListCount(), 20);
+    EXPECT_EQ(player->lstPlayLists->Text(), QStringLiteral("[Top 20]"));
+    EXPECT_EQ(player->lstTracks->ListCount(), 20);
     EXPECT_EQ(mini.cmbTracks->ListCount(), 20);
 }
