@@ -115,8 +115,7 @@ void frmPlayer::lstTracks_DblClick() {
     state.lstMaybe.SetListIndex(row);
     lblProgress->SetLeft(0);
     imgprogress->SetWidth(5);
-    imgPause.Restore(true);
-    imgPlay.Restore(false);
+    ShowToggle(imgPause, imgPlay, true);
     try {
         PlaySong(static_cast<qint16>(TrimBlanks(state.lstMaybe.Text()).toInt()), QString());
         for (state.ListPos = 0; state.ListPos < state.lstMaybe.ListCount(); ++state.ListPos)

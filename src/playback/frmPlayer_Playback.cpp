@@ -86,8 +86,7 @@ void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
             // that starts now plays, so the play state and the Pause image say so again, as
             // after any track is started, and Pause and the play/pause key act on it.
             state.songplaying = true;
-            imgPause.Restore(true);
-            imgPlay.Restore(false);
+            ShowToggle(imgPause, imgPlay, true);
         }
         media.SongFile = path;
         if (!MP3::OpenAndPlaySong(media)) {

@@ -150,8 +150,7 @@ void frmPlayer::imgStopOver_Click() {
         lblRunningTime->setText(kStoppedTime);
         if (!state.PlayingOther)
             video::StopDevice(media, state.AliasName);
-        imgPause.Restore(false);
-        imgPlay.Restore(true);
+        ShowToggle(imgPause, imgPlay, false);
         state.songplaying = false;
         NotVideoFile();
         if (FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe"))))
