@@ -28,9 +28,9 @@ for program in "${programs[@]}"; do
       folder="$work/prog-$library-$round"
       rm -rf "$folder"; mkdir -p "$folder/Other" "$folder/PlayLists"
       cp "$work/$library.mdb" "$folder/dbMedia.mdb"
-      # The web views are left out (their module pointing nowhere): they start after the window.
+      # The web views are left out (their host pointing nowhere): they start after the window.
       read -r pid shown < <(JUKORA_PROGRAM_FOLDER="$folder" \
-        JUKORA_WEB_MODULE=/nonexistent/libjukora_web.so \
+        JUKORA_WEB_HOST=/nonexistent/jukora-web \
         "$build/jukora-map-watch" "Jukora - V2.1" 10000 "$program")
       sleep "$settle"
       peak=$(hwm "$pid")

@@ -9,6 +9,6 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build-release --target Jukora shipped_library
 mkdir -p dist/PlayLists dist/Other
 cp build-release/Jukora dist/Jukora
-cp build-release/libjukora_web.so dist/libjukora_web.so
+cp build-release/jukora-web dist/jukora-web
 [ -e dist/dbMedia.mdb ] || cp build-release/dbMedia.mdb dist/dbMedia.mdb
 exec dist/Jukora "$@"

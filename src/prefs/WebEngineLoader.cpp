@@ -1,72 +1,150 @@
 #include "prefs/WebEngineLoader.h"
 
-#include "prefs/WebView.h"
+#include "prefs/WebHostProtocol.h"
+#include "prefs/WebPane.h"
 #include "prefs/frmInfo.h"
 #include "skin/frmPlayer.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
-#include <QOpenGLContext>
+#include <QGuiApplication>
+#include <QResizeEvent>
 
 #include <unistd.h>
 
-QT_BEGIN_NAMESPACE
-// The toolkit's context that every OpenGL context made after it shares its objects with.
-Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
-Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
-QT_END_NAMESPACE
-
 namespace {
-QOpenGLContext* shareContext = nullptr;
+// How long the host may take to end once the player lets go of it.
+constexpr int kHostEndMs = 2000;
 
-void DeleteShareContext() {
-    if (qt_gl_global_share_context() == shareContext)
-        qt_gl_set_global_share_context(nullptr);
-    delete shareContext;
-    shareContext = nullptr;
-}
+// A view: a native window of the player's, in which the host draws the page. Its ancestors are
+// native windows too, so that the window system clips the page to them as the toolkit would (the
+// interest page's view lies in a frame too small to show it).
+class HostedView final : public QWidget, public WebView {
+public:
+    HostedView(QWidget* parent, WebHost& host, int id) : QWidget(parent), host_(host), id_(id) {
+        setAttribute(Qt::WA_NativeWindow);
+        host_.Send(QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(QLatin1String(WebHostProtocol::kView))
+                       .arg(id_)
+                       .arg(winId())
+                       .arg(width())
+                       .arg(height()));
+        connect(&host_, &WebHost::Failed, this, [this](const QString& problem) {
+            if (auto* pane = qobject_cast<WebPane*>(parentWidget()))
+                pane->ShowUnavailable(problem);
+        });
+    }
+    void Navigate(const QString& address) override {
+        host_.Send(QStringLiteral("%1 %2 %3")
+                       .arg(QLatin1String(WebHostProtocol::kGo))
+                       .arg(id_)
+                       .arg(address));
+    }
 
-// The web engine draws its pages with OpenGL contexts shared with the windows'. The toolkit
-// makes that shared context at start when asked to before the application object exists, but
-// that loads the OpenGL driver (on a machine without a GPU, a software renderer of some 50 MB)
-// into every start of the player, before its window can appear. The context is made here
-// instead, when the web engine is loaded, as the engine does itself when it is loaded first.
-void ShareOpenGLContexts() {
-    if (qt_gl_global_share_context())
-        return;
-    shareContext = new QOpenGLContext;
-    shareContext->create();
-    qAddPostRoutine(DeleteShareContext);
-    qt_gl_set_global_share_context(shareContext);
-}
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        host_.Send(QStringLiteral("%1 %2 %3 %4")
+                       .arg(QLatin1String(WebHostProtocol::kSize))
+                       .arg(id_)
+                       .arg(event->size().width())
+                       .arg(event->size().height()));
+    }
+
+private:
+    WebHost& host_;
+    const int id_;
+};
 } // namespace
 
-QString WebModulePath() {
-    const QString chosen = qEnvironmentVariable("JUKORA_WEB_MODULE");
+QString WebHostPath() {
+    const QString chosen = qEnvironmentVariable("JUKORA_WEB_HOST");
     if (!chosen.isEmpty())
         return chosen;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libjukora_web.so");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/jukora-web");
+}
+
+WebHost::WebHost(QObject* parent) : QObject(parent) {
+    connect(&process_, &QProcess::readyReadStandardOutput, this, &WebHost::ReadOutput);
+    connect(&process_, &QProcess::finished, this, &WebHost::Ended);
+    connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::Crashed)
+            Ended();
+    });
+}
+
+WebHost::~WebHost() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    process_.disconnect(this);
+    process_.closeWriteChannel(); // the host ends when its input closes
+    if (!process_.waitForFinished(kHostEndMs)) {
+        process_.kill();
+        process_.waitForFinished(kHostEndMs);
+    }
+}
+
+bool WebHost::Start(QString* problem) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (geteuid() == 0 && !environment.contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX")))
+        environment.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The host draws in the player's windows, so it must use the same window system.
+    process_.start(WebHostPath(), {QStringLiteral("-platform"), QGuiApplication::platformName()});
+    if (!process_.waitForStarted(kHostEndMs)) {
+        *problem = QStringLiteral("the web host %1 could not be started (%2)")
+                       .arg(WebHostPath(), process_.errorString());
+        return false;
+    }
+    return true;
+}
+
+WebViewMaker::Made WebHost::Make(QWidget* parent) {
+    if (failed_)
+        return {};
+    auto* view = new HostedView(parent, *this, views_++);
+    return {view, view};
+}
+
+void WebHost::Send(const QString& line) {
+    if (failed_ || line.contains(u'\n'))
+        return;
+    process_.write(line.toUtf8() + '\n');
+}
+
+void WebHost::ReadOutput() {
+    pending_.append(process_.readAllStandardOutput());
+    qsizetype end;
+    while ((end = pending_.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(pending_.left(end));
+        pending_.remove(0, end + 1);
+        const QString word = line.section(u' ', 0, 0);
+        if (word == QLatin1String(WebHostProtocol::kReady)) {
+            ready_ = true;
+        } else if (word == QLatin1String(WebHostProtocol::kUnavailable)) {
+            failed_ = true;
+            emit Failed(line.section(u' ', 1));
+        } else if (word == QLatin1String(WebHostProtocol::kLoaded)) {
+            emit PageLoaded(line.section(u' ', 1, 1).toInt(), line.section(u' ', 2, 2) == u'1',
+                            line.section(u' ', 3));
+        }
+    }
+}
+
+void WebHost::Ended() {
+    if (failed_)
+        return;
+    failed_ = true;
+    emit Failed(ready_ ? QStringLiteral("the web host ended")
+                       : QStringLiteral("the web host ended before it was ready"));
 }
 
 WebViewMaker* LoadWebEngine(QString* problem) {
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QLibrary module(WebModulePath());
-    if (QFileInfo::exists(module.fileName()))
-        ShareOpenGLContexts();
-    if (!module.load()) {
-        *problem =
-            QStringLiteral("the web module could not be loaded (%1)").arg(module.errorString());
+    auto* host = new WebHost(QCoreApplication::instance());
+    if (!host->Start(problem)) {
+        delete host;
         return nullptr;
     }
-    // The module stays loaded for the rest of the program: its views and engine live on.
-    const auto make = reinterpret_cast<WebViewMakerFunction>(module.resolve(kWebViewMakerSymbol));
-    if (!make) {
-        *problem = QStringLiteral("the web module %1 is not Jukora's").arg(WebModulePath());
-        return nullptr;
-    }
-    return make(problem);
+    return host;
 }
 
 void StartWebViewsWhenUp(frmPlayer& player) {

@@ -26,14 +26,19 @@ void WebPane::Attach(WebViewMaker& maker) {
     delete notice_;
     notice_ = nullptr;
     view_ = made.view;
+    viewWidget_ = made.widget;
     layout()->addWidget(made.widget);
     if (!address_.isEmpty())
         view_->Navigate(address_);
 }
 
 void WebPane::ShowUnavailable(const QString& problem) {
-    if (view_)
-        return;
+    if (viewWidget_) { // the view can show no more pages: it gives way to the notice
+        viewWidget_->hide();
+        viewWidget_->deleteLater();
+        viewWidget_ = nullptr;
+        view_ = nullptr;
+    }
     if (!notice_) {
         notice_ = new QLabel(this);
         notice_->setWordWrap(true);

@@ -1,6 +1,6 @@
 // The place of one web view in a page of the preferences window. The window navigates the pane
 // from its load on; the pane keeps the last address and hands it to its view once the web engine
-// has made one. When the engine cannot start, the pane shows a plain line instead.
+// has made one. When the engine cannot start, or stops, the pane shows a plain line instead.
 #pragma once
 
 #include "prefs/WebView.h"
@@ -19,6 +19,7 @@ public:
 
     // Makes the pane's view and sends it to the last address. Without a view it shows why.
     void Attach(WebViewMaker& maker);
+    // Shows why no page can be shown, in place of the view if there is one.
     void ShowUnavailable(const QString& problem);
     bool HasView() const { return view_ != nullptr; }
     QString Notice() const; // the plain line shown instead of a view; empty when none
@@ -26,5 +27,6 @@ public:
 private:
     QString address_;
     WebView* view_ = nullptr;
+    QWidget* viewWidget_ = nullptr;
     QLabel* notice_ = nullptr;
 };

@@ -1,6 +1,6 @@
 // The web views of the preferences window. A view does one thing: navigate to an address. The
-// real views (Qt WebEngine) live in a module of their own, loaded once the main window is up;
-// tests put views in their place that only record where they were sent.
+// real views (Qt WebEngine) are drawn by a program of their own, started once the main window is
+// up; tests put views in their place that only record where they were sent.
 #pragma once
 
 #include <QString>
@@ -25,7 +25,3 @@ public:
     // A new view inside `parent`; an empty Made when none can be made.
     virtual Made Make(QWidget* parent) = 0;
 };
-
-// What the web module exports: the maker, or nullptr with the reason in `problem`.
-using WebViewMakerFunction = WebViewMaker* (*)(QString* problem);
-inline constexpr const char* kWebViewMakerSymbol = "JukoraWebViewMaker";

@@ -1,17 +1,24 @@
-// The real web view (the web module on Qt WebEngine) and the real player with it, on a virtual
+// The real web views (the web host on Qt WebEngine) and the real player with them, on a virtual
 // X display.
-#include "prefs/WebView.h"
 #include "prefs/WebEngineLoader.h"
+#include "prefs/WebPane.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
-#include <QWebEngineView>
+#include <QWidget>
+
+#include <csignal>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
@@ -36,59 +43,122 @@ private:
     QByteArray old_;
 };
 
-TEST(WebView, TheRealViewLoadsALocalPage) {
-    const EnvironmentSetting module("JUKORA_WEB_MODULE", JUKORA_WEB_MODULE_FILE);
-    QString problem;
-    WebViewMaker* maker = LoadWebEngine(&problem);
-    ASSERT_NE(maker, nullptr) << problem.toStdString();
-    ProgramFolderFixture folder(false);
-    const QString page = folder.File(QStringLiteral("page.html"));
-    ASSERT_TRUE(WriteWholeFile(
-        page, "<html><head><title>Jukora local page</title></head><body>Hello</body></html>"));
-
-    QWidget host;
-    host.resize(400, 300);
-    const WebViewMaker::Made made = maker->Make(&host);
-    ASSERT_NE(made.view, nullptr);
-    auto* engineView = qobject_cast<QWebEngineView*>(made.widget);
-    ASSERT_NE(engineView, nullptr);
-    made.widget->resize(400, 300);
-    host.show();
-    bool finished = false, ok = false;
-    QEventLoop loop;
-    QObject::connect(engineView, &QWebEngineView::loadFinished, &loop, [&](bool success) {
-        finished = true;
-        ok = success;
-        loop.quit();
-    });
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    made.view->Navigate(QUrl::fromLocalFile(page).toString());
-    loop.exec();
-    ASSERT_TRUE(finished) << "the page did not load within 30 s";
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(engineView->title(), QStringLiteral("Jukora local page"));
-    EXPECT_EQ(engineView->url(), QUrl::fromLocalFile(page));
+// Waits up to `ms`, running events, until `done` holds.
+template <typename Done> bool RunEventsUntil(int ms, Done done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
 }
 
-TEST(WebView, AnEngineThatCannotStartIsReportedNotFatal) {
+// How many X windows lie directly inside the X window `window`.
+int ChildWindows(WId window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return -1;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
+        x11->connection(), xcb_query_tree(x11->connection(), static_cast<xcb_window_t>(window)),
+        nullptr);
+    if (!tree)
+        return -1;
+    const int children = xcb_query_tree_children_length(tree);
+    std::free(tree);
+    return children;
+}
+
+TEST(WebView, TheHostDrawsALocalPageInsideThePlayersWindow) {
+    const EnvironmentSetting hostFile("JUKORA_WEB_HOST", JUKORA_WEB_HOST_FILE);
+    QString problem;
+    auto* host = dynamic_cast<WebHost*>(LoadWebEngine(&problem));
+    ASSERT_NE(host, nullptr) << problem.toStdString();
+    ProgramFolderFixture folder(false);
+    const QString page = folder.File(QStringLiteral("page.html"));
+    ASSERT_TRUE(WriteWholeFile(page, "<html><head><title>Jukora local page</title></head>"
+                                     "<body style='background:#ff0000'></body></html>"));
+
+    QWidget window;
+    window.resize(400, 300);
+    const WebViewMaker::Made made = host->Make(&window);
+    ASSERT_NE(made.view, nullptr);
+    made.widget->setGeometry(0, 0, 400, 300);
+    window.show();
+    int loads = 0;
+    bool ok = false;
+    QString title;
+    QObject::connect(host, &WebHost::PageLoaded, &window,
+                     [&](int view, bool success, const QString& pageTitle) {
+                         EXPECT_EQ(view, 0);
+                         ++loads;
+                         ok = success;
+                         title = pageTitle;
+                     });
+    made.view->Navigate(QUrl::fromLocalFile(page).toString());
+    ASSERT_TRUE(RunEventsUntil(30000, [&] { return loads > 0; }))
+        << "the page did not load within 30 s";
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(title, QStringLiteral("Jukora local page"));
+    // The host's window lies inside the view's (which has none of its own), and the page is
+    // drawn there: the middle of the view turns the page's red.
+    EXPECT_EQ(ChildWindows(made.widget->winId()), 1);
+    const auto middle = [&] {
+        const QImage shot = window.screen()->grabWindow(made.widget->winId()).toImage();
+        return shot.isNull() ? QColor() : shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    };
+    EXPECT_TRUE(RunEventsUntil(10000, [&] { return middle() == QColor(255, 0, 0); }))
+        << "the middle of the view is " << middle().name().toStdString();
+    delete host;
+}
+
+TEST(WebView, AHostThatCannotShowPagesIsReportedInThePanesNotFatal) {
     {
-        const EnvironmentSetting module("JUKORA_WEB_MODULE", "/nonexistent/libjukora_web.so");
+        const EnvironmentSetting hostFile("JUKORA_WEB_HOST", "/nonexistent/jukora-web");
         QString problem;
         EXPECT_EQ(LoadWebEngine(&problem), nullptr);
-        EXPECT_TRUE(problem.startsWith(QStringLiteral("the web module could not be loaded")))
+        EXPECT_TRUE(
+            problem.startsWith(QStringLiteral("the web host /nonexistent/jukora-web could not")))
             << problem.toStdString();
     }
-    const EnvironmentSetting module("JUKORA_WEB_MODULE", JUKORA_WEB_MODULE_FILE);
-    const EnvironmentSetting process("QTWEBENGINE_PROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+    const EnvironmentSetting hostFile("JUKORA_WEB_HOST", JUKORA_WEB_HOST_FILE);
+    {
+        // The engine's own program is missing: the host says so and ends.
+        const EnvironmentSetting process("QTWEBENGINE_PROCESS_PATH",
+                                         "/nonexistent/QtWebEngineProcess");
+        QString problem;
+        WebViewMaker* host = LoadWebEngine(&problem);
+        ASSERT_NE(host, nullptr) << problem.toStdString();
+        WebPane pane(nullptr, QStringLiteral("webTest"));
+        pane.Attach(*host);
+        EXPECT_TRUE(RunEventsUntil(10000, [&] { return !pane.Notice().isEmpty(); }));
+        EXPECT_FALSE(pane.HasView());
+        EXPECT_EQ(pane.Notice(), QStringLiteral("Web pages cannot be shown here: the web "
+                                                "engine's program /nonexistent/QtWebEngineProcess "
+                                                "is missing."));
+        delete dynamic_cast<WebHost*>(host);
+    }
+    // The host ends while its views are shown: they give way to a line saying so.
     QString problem;
-    EXPECT_EQ(LoadWebEngine(&problem), nullptr);
-    EXPECT_EQ(problem, QStringLiteral("the web engine's program /nonexistent/QtWebEngineProcess "
-                                      "is missing"));
+    auto* host = dynamic_cast<WebHost*>(LoadWebEngine(&problem));
+    ASSERT_NE(host, nullptr) << problem.toStdString();
+    WebPane pane(nullptr, QStringLiteral("webTest"));
+    pane.resize(200, 100);
+    pane.show();
+    pane.Attach(*host);
+    pane.Navigate(QStringLiteral("about:blank"));
+    bool loaded = false;
+    QObject::connect(host, &WebHost::PageLoaded, &pane, [&] { loaded = true; });
+    ASSERT_TRUE(RunEventsUntil(30000, [&] { return loaded; }));
+    ASSERT_TRUE(pane.HasView());
+    ASSERT_EQ(::kill(static_cast<pid_t>(host->ProcessId()), SIGKILL), 0);
+    EXPECT_TRUE(RunEventsUntil(10000, [&] { return !pane.Notice().isEmpty(); }));
+    EXPECT_FALSE(pane.HasView());
+    EXPECT_EQ(pane.Notice(), QStringLiteral("Web pages cannot be shown here: the web host ended."));
+    delete host;
 }
 
 // The processes whose parent is `pid` and whose name starts with `name`.
-int ChildrenNamed(qint64 pid, const QByteArray& name) {
-    int found = 0;
+QList<qint64> ChildrenNamed(qint64 pid, const QByteArray& name) {
+    QList<qint64> found;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QByteArray stat =
             ReadBytes(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
@@ -98,7 +168,7 @@ int ChildrenNamed(qint64 pid, const QByteArray& name) {
         const QList<QByteArray> after = stat.mid(close + 2).split(' ');
         if (after.size() > 1 && after[1].toLongLong() == pid &&
             stat.mid(open + 1, close - open - 1).startsWith(name))
-            ++found;
+            found.append(entry.toLongLong());
     }
     return found;
 }
@@ -146,17 +216,23 @@ private:
     bool started_ = false;
 };
 
-TEST(WebView, ThePlayerStartsItsWebViewsAndRunsOn) {
+TEST(WebView, ThePlayerStartsItsWebHostAndRunsOnWithoutTheEngineInItsProcess) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("JUKORA_WEB_MODULE")); // the module beside the program
+    env.remove(QStringLiteral("JUKORA_WEB_HOST")); // the host beside the program
     env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
     RunningPlayer player(env);
     ASSERT_TRUE(player.Started());
     const qint64 pid = player.Pid();
-    EXPECT_TRUE(player.WaitFor(30000, [pid] { return ChildrenNamed(pid, "QtWebEngine") > 0; }))
-        << "no web engine process was started";
+    QList<qint64> hosts;
+    EXPECT_TRUE(player.WaitFor(30000, [&] {
+        hosts = ChildrenNamed(pid, "jukora-web");
+        return hosts.size() == 1 && !ChildrenNamed(hosts[0], "QtWebEngine").isEmpty();
+    })) << "no web host with an engine process was started";
     player.WaitFor(3000, [] { return false; }); // and keeps running with its views
     EXPECT_TRUE(player.Running());
+    const QByteArray maps = ReadBytes(QStringLiteral("/proc/%1/maps").arg(pid));
+    ASSERT_FALSE(maps.isEmpty());
+    EXPECT_FALSE(maps.contains("libQt6WebEngineCore")) << "the engine is in the player's process";
 }
 
 TEST(WebView, ThePlayerRunsOnWhenItsEngineCannotStart) {
@@ -167,6 +243,6 @@ TEST(WebView, ThePlayerRunsOnWhenItsEngineCannotStart) {
     ASSERT_TRUE(player.Started());
     player.WaitFor(4000, [] { return false; });
     EXPECT_TRUE(player.Running());
-    EXPECT_EQ(ChildrenNamed(player.Pid(), "QtWebEngine"), 0);
+    EXPECT_TRUE(ChildrenNamed(player.Pid(), "jukora-web").isEmpty()) << "the host did not end";
 }
 } // namespace
