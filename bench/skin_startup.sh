@@ -22,10 +22,12 @@ cp "$build/dbMedia.mdb" "$work/empty.mdb"
 make_full_library "$work/full.mdb"
 programs=("$build/Jukora")
 [ -z "$other" ] || programs+=("$other")
-for program in "${programs[@]}"; do
-  for library in empty full; do
-    for round in $(seq "$rounds"); do
-      folder="$work/prog-$library-$round"
+# The programs take turns round by round, so that a slower spell of the machine falls on both.
+for library in empty full; do
+  for round in $(seq "$rounds"); do
+    for i in "${!programs[@]}"; do
+      program=${programs[$i]}
+      folder="$work/prog-$library-$round-$i"
       rm -rf "$folder"; mkdir -p "$folder/Other" "$folder/PlayLists"
       cp "$work/$library.mdb" "$folder/dbMedia.mdb"
       # The web views are left out (their host pointing nowhere): they start after the window.
@@ -36,7 +38,16 @@ for program in "${programs[@]}"; do
       peak=$(hwm "$pid")
       kill "$pid"
       for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-      echo "$program, $library library, round $round: window on screen after $shown ms; peak memory $((peak / 1024)) MB"
+      echo "$program, $library library, round $round: window on screen after $shown ms; peak memory $((peak / 1024)) MB" | tee -a "$work/results"
     done
+  done
+done
+echo "Medians:"
+for program in "${programs[@]}"; do
+  for library in empty full; do
+    grep -F "$program, $library library," "$work/results" | sed 's/.* after \([0-9.]*\) ms.*/\1/' |
+      sort -n | awk -v p="$program" -v l="$library" '{v[NR]=$1} END {
+        m = NR % 2 ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2
+        printf "%s, %s library: median %.1f ms of %d rounds\n", p, l, m, NR}'
   done
 done

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libmpv-dev libsqlite3-dev libx11-dev
+  qt6-base-dev libgl-dev libmpv-dev libsqlite3-dev libx11-dev libfontconfig-dev
   libgtest-dev libbenchmark-dev clang-format
   ffmpeg dbus xvfb xauth
   # installer, icon and Debian package

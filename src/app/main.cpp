@@ -1,5 +1,6 @@
 // The composition root: creates the services and the main window and connects them.
 #include "app/QtDialogs.h"
+#include "app/StartupWarmup.h"
 #include "core/Paths.h"
 #include "desktop/FileDrops.h"
 #include "desktop/MprisService.h"
@@ -69,19 +70,21 @@ int main(int argc, char** argv) {
                      qgetenv("DISPLAY").constData());
         return 2;
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Jukora"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));
-    // libmpv needs the C locale for numbers; Qt sets the user's locale at start.
-    std::setlocale(LC_NUMERIC, "C");
-
     // The skin bundle in the system folder replaces the built-in art; a bad one is passed over.
+    // It is chosen first, so that the main window's art can be decoded while the toolkit starts.
     const QString bundle = SkinArt::SystemBundlePath();
     const SkinArt::Bundle skin = SkinArt::UseBundle(bundle);
     if (skin == SkinArt::Bundle::Unreadable || skin == SkinArt::Bundle::Damaged)
         std::fprintf(stderr, "Jukora: the skin %s is %s; the built-in look is used instead.\n",
                      qPrintable(bundle),
                      skin == SkinArt::Bundle::Damaged ? "damaged" : "unreadable");
+    const StartupWarmup warmup;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Jukora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jukora.png")));
+    // libmpv needs the C locale for numbers; Qt sets the user's locale at start.
+    std::setlocale(LC_NUMERIC, "C");
 
     QtDialogs dialogs;
     MpvMciService media;
@@ -98,7 +101,10 @@ int main(int argc, char** argv) {
     // media engine is loaded once the window is up: loading its libraries holds the dynamic
     // loader, which the window's first showing needs too.
     if (!player.AnotherCopyRunning()) {
-        player.WhenUp(&player, [&media] { media.LoadEngineSoon(); });
+        player.WhenUp(&player, [&media] {
+            media.LoadEngineSoon();
+            SkinArt::DropDecodedAhead(); // what the first showing did not take is not needed soon
+        });
         StartWebViewsWhenUp(player);
     }
     // The desktop's ways in: keys, drops, and (for the copy holding the lock) MPRIS.

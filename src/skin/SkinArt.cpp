@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QResource>
 #include <QWidget>
 #include <QtEndian>
 
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 // The built-in art is compiled into a static library: registered on first use, from the global
@@ -114,7 +117,21 @@ private:
     qint64 tree_ = 0, payloads_ = 0, names_ = 0, nodeSize_ = 0, nodes_ = 0;
 };
 
+// Images decoded ahead of their first use, by name; each is taken once. `generation` counts the
+// changes of bundle, so that a decoding begun before one is not stored after it.
+struct Decoded {
+    std::mutex lock;
+    std::unordered_map<QString, QImage> images;
+    quint64 generation = 0;
+};
+
+Decoded& Ahead() {
+    static Decoded ahead;
+    return ahead;
+}
+
 void DropBundle() {
+    SkinArt::DropDecodedAhead();
     BundleInUse& current = Current();
     if (current.state == SkinArt::Bundle::InUse)
         QResource::unregisterResource(reinterpret_cast<const uchar*>(current.data.constData()),
@@ -127,6 +144,27 @@ QPixmap Load(const QString& path) {
     QPixmap image;
     image.load(path, "PNG");
     return image;
+}
+
+// Where the image file `file` is looked for: the bundle first when one is in use, then the art
+// built in.
+QStringList Places(const QString& file) {
+    QStringList places;
+    if (Current().state == SkinArt::Bundle::InUse)
+        places << QStringLiteral(":") + kBundleRoot + QStringLiteral("/skin/") + file;
+    places << QStringLiteral(":/skin/") + file;
+    return places;
+}
+
+QPixmap TakeDecoded(const QString& name) {
+    Decoded& ahead = Ahead();
+    const std::lock_guard<std::mutex> hold(ahead.lock);
+    const auto it = ahead.images.find(name);
+    if (it == ahead.images.end())
+        return {};
+    QImage image = std::move(it->second);
+    ahead.images.erase(it);
+    return QPixmap::fromImage(std::move(image), Qt::NoFormatConversion);
 }
 } // namespace
 
@@ -176,14 +214,57 @@ QPixmap Image(const QString& name, qreal scale) {
     InitBuiltIn();
     const bool large = scale > 1.0;
     const QString file = name + (large ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
-    QPixmap image;
-    if (Current().state == Bundle::InUse)
-        image = Load(QStringLiteral(":") + kBundleRoot + QStringLiteral("/skin/") + file);
-    if (image.isNull())
-        image = Load(QStringLiteral(":/skin/") + file);
+    QPixmap image = large ? QPixmap() : TakeDecoded(name);
+    const QStringList places = Places(file);
+    for (auto place = places.begin(); image.isNull() && place != places.end(); ++place)
+        image = Load(*place);
     if (!image.isNull() && large)
         image.setDevicePixelRatio(2.0);
     return image;
+}
+
+void DecodeAhead(const QString& window, const std::atomic<bool>& stop) {
+    InitBuiltIn();
+    Decoded& ahead = Ahead();
+    quint64 generation;
+    {
+        const std::lock_guard<std::mutex> hold(ahead.lock);
+        generation = ahead.generation;
+    }
+    const QStringList files =
+        QDir(QStringLiteral(":/skin/") + window).entryList({QStringLiteral("*.png")}, QDir::Files);
+    for (const QString& file : files) {
+        // A highlighted image shows only under the mouse, later.
+        if (stop.load() || file.endsWith(QLatin1String("@2x.png")) ||
+            file.endsWith(QLatin1String("Over.png")))
+            continue;
+        QImage image;
+        for (const QString& place : Places(window + QLatin1Char('/') + file))
+            if (image.load(place, "PNG"))
+                break;
+        if (image.isNull())
+            continue;
+        // The form the window system's pixmaps keep, so that taking the image copies nothing.
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
+        const std::lock_guard<std::mutex> hold(ahead.lock);
+        if (ahead.generation != generation)
+            return;
+        ahead.images.emplace(window + QLatin1Char('/') + file.chopped(4), std::move(image));
+    }
+}
+
+int DecodedAheadCount() {
+    Decoded& ahead = Ahead();
+    const std::lock_guard<std::mutex> hold(ahead.lock);
+    return static_cast<int>(ahead.images.size());
+}
+
+void DropDecodedAhead() {
+    Decoded& ahead = Ahead();
+    const std::lock_guard<std::mutex> hold(ahead.lock);
+    ahead.images.clear();
+    ++ahead.generation;
 }
 
 QPixmap ImageFor(const QWidget* widget) {

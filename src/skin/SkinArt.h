@@ -14,6 +14,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include <atomic>
+
 namespace SkinArt {
 
 enum class Bundle {
@@ -42,5 +44,16 @@ QPixmap Image(const QString& name, qreal scale);
 // The image for a widget: named after the widget's window and its own object name, at the
 // widget's scale. An image of another size than the widget is shown as it is, from the left.
 QPixmap ImageFor(const QWidget* widget);
+
+// Decodes every scale-1 image but the highlighted ones of the window `window` ("frmPlayer") into a
+// store that Image takes them from, once each, so that a window's first showing need not decode its
+// art. Any thread may call it (the program does so beside its start-up); it stops early when `stop`
+// is set. The bundle must not change while it runs; images it stored before a change are dropped
+// with it.
+void DecodeAhead(const QString& window, const std::atomic<bool>& stop);
+// Frees the images decoded ahead and not taken (those of widgets not shown yet); a decoding
+// still under way stores nothing more.
+void DropDecodedAhead();
+int DecodedAheadCount(); // the images decoded ahead and not taken yet
 
 } // namespace SkinArt

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -120,6 +121,34 @@ TEST_F(SkinArtTest, ABundleReplacesTheImagesItHasAndTheRestStayBuiltIn) {
     // Back to the built-in art alone.
     EXPECT_EQ(SkinArt::UseBundle(QString()), SkinArt::Bundle::BuiltIn);
     EXPECT_TRUE(SameImage(SkinArt::Image(QStringLiteral("frmPlayer/imgPlay"), 1), builtInPlay));
+}
+
+TEST_F(SkinArtTest, ArtDecodedAheadIsTheArtDecodedOnShowingAndFollowsTheBundle) {
+    const std::atomic<bool> stop{false};
+    const QString play = QStringLiteral("frmPlayer/imgPlay");
+    const QPixmap builtInPlay = SkinArt::Image(play, 1);
+    SkinArt::DecodeAhead(QStringLiteral("frmPlayer"), stop);
+    const int waiting = SkinArt::DecodedAheadCount();
+    ASSERT_GT(waiting, 10);
+    // Each image is taken once, as it was decoded; highlighted ones are left for later.
+    EXPECT_TRUE(SameImage(SkinArt::Image(play, 1), builtInPlay));
+    EXPECT_EQ(SkinArt::DecodedAheadCount(), waiting - 1);
+    EXPECT_TRUE(SameImage(SkinArt::Image(play, 1), builtInPlay));
+    EXPECT_FALSE(SkinArt::Image(QStringLiteral("frmPlayer/imgPlayOver"), 1).isNull());
+    EXPECT_EQ(SkinArt::DecodedAheadCount(), waiting - 1);
+    SkinArt::DropDecodedAhead();
+    EXPECT_EQ(SkinArt::DecodedAheadCount(), 0);
+
+    // Decoded ahead with a bundle in use: the bundle's image; a change of bundle drops them all.
+    SkinArt::DecodeAhead(QStringLiteral("frmPlayer"), stop);
+    ASSERT_EQ(SkinArt::UseBundle(QStringLiteral(JUKORA_TEST_SKIN)), SkinArt::Bundle::InUse);
+    EXPECT_EQ(SkinArt::DecodedAheadCount(), 0);
+    SkinArt::DecodeAhead(QStringLiteral("frmPlayer"), stop);
+    const QImage bundled = SkinArt::Image(play, 1).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(QColor(bundled.pixel(20, 20)), QColor(Qt::red));
+    ASSERT_EQ(SkinArt::UseBundle(QString()), SkinArt::Bundle::BuiltIn);
+    EXPECT_EQ(SkinArt::DecodedAheadCount(), 0);
+    EXPECT_TRUE(SameImage(SkinArt::Image(play, 1), builtInPlay));
 }
 
 TEST_F(SkinArtTest, TheShippedBundleIsWholeAndHoldsTheBuiltInArt) {
