@@ -2,6 +2,7 @@
 #include "app/QtDialogs.h"
 #include "app/StartupWarmup.h"
 #include "core/Paths.h"
+#include "desktop/CaretRest.h"
 #include "desktop/FileDrops.h"
 #include "desktop/MprisService.h"
 #include "desktop/PlayerActions.h"
@@ -111,6 +112,7 @@ int main(int argc, char** argv) {
     PlayerActions actions(player);
     PlayerKeys keys(actions);
     FileDrops drops(actions);
+    const CaretRest carets;
     MprisService mpris(player);
     return app.exec();
 }

@@ -217,9 +217,9 @@ void frmPlayer::tmrPlay_Due() {
     // position is read again for the plan.
     const bool positionCurrent = songOnly && lookedAtSecond_ == positionMs / 1000;
     const TickPlan::Needs needs = TickNeeds(positionCurrent ? positionMs : -1);
-    // An idle look-in is a coarse timer, which the event loop lines up with the cue poll's
-    // once-a-second wake: a stopped player wakes once a second, not twice.
-    tmrPlay.setTimerType(TickPlan::OnlyLooksIn(needs) ? Qt::CoarseTimer : Qt::PreciseTimer);
+    // An idle look-in falls on a whole second of the clock, as the cue poll does: a stopped
+    // player wakes once a second for both, not twice.
+    tmrPlay.setTimerType(TickPlan::OnlyLooksIn(needs) ? Qt::VeryCoarseTimer : Qt::PreciseTimer);
     tmrPlay.start(tickPlan_.NextDelay(needs, tickClock()));
 }
 

@@ -55,6 +55,9 @@ frmPlayer::frmPlayer(PlayerServices services)
         return clock->elapsed();
     };
     tmrCueSong.setInterval(1000);
+    // The poll falls on whole seconds of the clock, where the idle tick's look-in falls too
+    // (tmrPlay_Due): a stopped player wakes once a second for both.
+    tmrCueSong.setTimerType(Qt::VeryCoarseTimer);
     connect(&Timer1, &QTimer::timeout, this, &frmPlayer::Timer1_Timer);
     connect(&tmrPlay, &QTimer::timeout, this, &frmPlayer::tmrPlay_Due);
     connect(&tmrCueSong, &QTimer::timeout, this, &frmPlayer::tmrCueSong_Timer);

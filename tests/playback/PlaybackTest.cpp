@@ -5,10 +5,15 @@
 #include "support/PlayerTest.h"
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -430,4 +435,25 @@ TEST(TickPlan, CountsTheStepsThatPassedAndWakesWhenSomethingIsDue) {
     EXPECT_TRUE(TickPlan::OnlyLooksIn(idle));
     for (const TickPlan::Needs& needs : {video, title, notice, song})
         EXPECT_FALSE(TickPlan::OnlyLooksIn(needs));
+}
+
+TEST_F(Playback, AStoppedPlayerWakesOnceASecondForTheCuePollAndTheTickTogether) {
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> polls, lookIns;
+    QObject::connect(&player->tmrCueSong, &QTimer::timeout, player.get(),
+                     [&] { polls.push_back(clock.elapsed()); });
+    QObject::connect(&player->tmrPlay, &QTimer::timeout, player.get(),
+                     [&] { lookIns.push_back(clock.elapsed()); });
+    WaitFor([] { return false; }, 3600);
+    ASSERT_GE(polls.size(), 3u);
+    ASSERT_GE(lookIns.size(), 3u);
+    EXPECT_LE(lookIns.size(), 5u) << "the idle tick wakes more than once a second";
+    // After the first, each look-in comes in the same wake as a poll.
+    for (size_t i = 1; i < lookIns.size(); ++i) {
+        const bool together = std::any_of(polls.begin(), polls.end(), [&](qint64 poll) {
+            return std::abs(poll - lookIns[i]) <= 5;
+        });
+        EXPECT_TRUE(together) << "look-in " << i << " at " << lookIns[i] << " ms";
+    }
 }
