@@ -7,9 +7,14 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QPointer>
 #include <QResizeEvent>
+#include <QWindow>
 
+#include <cstdlib>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 // How long the host may take to end once the player lets go of it.
@@ -20,37 +25,82 @@ constexpr int kHostEndMs = 2000;
 // interest page's view lies in a frame too small to show it).
 class HostedView final : public QWidget, public WebView {
 public:
-    HostedView(QWidget* parent, WebHost& host, int id) : QWidget(parent), host_(host), id_(id) {
+    HostedView(QWidget* parent, WebHost& host, int id) : QWidget(parent), host_(&host), id_(id) {
         setAttribute(Qt::WA_NativeWindow);
-        host_.Send(QStringLiteral("%1 %2 %3 %4 %5")
-                       .arg(QLatin1String(WebHostProtocol::kView))
-                       .arg(id_)
-                       .arg(winId())
-                       .arg(width())
-                       .arg(height()));
-        connect(&host_, &WebHost::Failed, this, [this](const QString& problem) {
+        Embed();
+        connect(&host, &WebHost::Failed, this, [this](const QString& problem) {
             if (auto* pane = qobject_cast<WebPane*>(parentWidget()))
                 pane->ShowUnavailable(problem);
         });
     }
     void Navigate(const QString& address) override {
-        host_.Send(QStringLiteral("%1 %2 %3")
-                       .arg(QLatin1String(WebHostProtocol::kGo))
-                       .arg(id_)
-                       .arg(address));
+        Send(QStringLiteral("%1 %2 %3")
+                 .arg(QLatin1String(WebHostProtocol::kGo))
+                 .arg(id_)
+                 .arg(address));
     }
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
-        host_.Send(QStringLiteral("%1 %2 %3 %4")
-                       .arg(QLatin1String(WebHostProtocol::kSize))
-                       .arg(id_)
-                       .arg(event->size().width())
-                       .arg(event->size().height()));
+        Send(QStringLiteral("%1 %2 %3 %4")
+                 .arg(QLatin1String(WebHostProtocol::kSize))
+                 .arg(id_)
+                 .arg(event->size().width())
+                 .arg(event->size().height()));
+    }
+    bool event(QEvent* event) override {
+        // The toolkit destroys a window's X windows when it is closed by its frame, and makes
+        // new ones when it is shown again: the page goes into the new one.
+        if (event->type() == QEvent::WinIdChange && internalWinId())
+            Embed();
+        return QWidget::event(event);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PlatformSurface &&
+            static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            Release();
+        return QWidget::eventFilter(watched, event);
     }
 
 private:
-    WebHost& host_;
+    void Send(const QString& line) {
+        if (host_)
+            host_->Send(line);
+    }
+    // Tells the host which X window to draw in, and hears when that window is to go.
+    void Embed() {
+        Send(QStringLiteral("%1 %2 %3 %4 %5")
+                 .arg(QLatin1String(WebHostProtocol::kView))
+                 .arg(id_)
+                 .arg(winId())
+                 .arg(width())
+                 .arg(height()));
+        if (QWindow* window = windowHandle())
+            window->installEventFilter(this);
+    }
+    // Before the X window goes, the host's window is taken out of it (hidden, onto the root
+    // window): destroyed with it, it would leave the host drawing into a window that is gone.
+    void Release() {
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (!x11 || !internalWinId())
+            return;
+        xcb_connection_t* connection = x11->connection();
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
+            connection, xcb_query_tree(connection, static_cast<xcb_window_t>(internalWinId())),
+            nullptr);
+        if (!tree)
+            return;
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            xcb_unmap_window(connection, children[i]);
+            xcb_reparent_window(connection, children[i], tree->root, 0, 0);
+        }
+        std::free(tree);
+        xcb_flush(connection);
+    }
+
+    QPointer<WebHost> host_; // the host may end before the view (the program's end)
     const int id_;
 };
 } // namespace
@@ -144,6 +194,8 @@ WebViewMaker* LoadWebEngine(QString* problem) {
         delete host;
         return nullptr;
     }
+    // The host ends as the program does, before the windows its pages lie in go.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, host, [host] { delete host; });
     return host;
 }
 

@@ -84,8 +84,20 @@ private:
     }
 
     void MakeView(int id, WId parentWindow, QSize size) {
-        if (views_.count(id) || parentWindow == 0)
+        if (parentWindow == 0)
             return;
+        if (views_.count(id)) { // the player's window was made anew: the view moves into it
+            QWebEngineView* view = views_[id].get();
+            view->setProperty(kPlayerWindow, QVariant::fromValue(parentWindow));
+            view->resize(size.expandedTo(QSize(1, 1)));
+            PutInPlayerWindow(view);
+            // The player hid the view's window when it took it out of its old one.
+            if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+                xcb_map_window(x11->connection(), static_cast<xcb_window_t>(view->winId()));
+                xcb_flush(x11->connection());
+            }
+            return;
+        }
         auto view = std::make_unique<QWebEngineView>();
         view->resize(size.expandedTo(QSize(1, 1)));
         view->setWindowFlags(Qt::FramelessWindowHint);

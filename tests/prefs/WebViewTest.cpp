@@ -15,12 +15,15 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <csignal>
 #include <cstdlib>
 #include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 // Sets an environment variable for one scope.
@@ -67,32 +70,58 @@ int ChildWindows(WId window) {
     return children;
 }
 
-TEST(WebView, TheHostDrawsALocalPageInsideThePlayersWindow) {
-    const EnvironmentSetting hostFile("JUKORA_WEB_HOST", JUKORA_WEB_HOST_FILE);
-    QString problem;
-    auto* host = dynamic_cast<WebHost*>(LoadWebEngine(&problem));
-    ASSERT_NE(host, nullptr) << problem.toStdString();
-    ProgramFolderFixture folder(false);
-    const QString page = folder.File(QStringLiteral("page.html"));
-    ASSERT_TRUE(WriteWholeFile(page, "<html><head><title>Jukora local page</title></head>"
-                                     "<body style='background:#ff0000'></body></html>"));
+// The real host with one view in a window of the test's, loading a red local page.
+class HostedPage : public testing::Test {
+protected:
+    void SetUp() override {
+        QString problem;
+        host = dynamic_cast<WebHost*>(LoadWebEngine(&problem));
+        ASSERT_NE(host, nullptr) << problem.toStdString();
+        page = folder.File(QStringLiteral("page.html"));
+        ASSERT_TRUE(WriteWholeFile(page, "<html><head><title>Jukora local page</title></head>"
+                                         "<body style='background:#ff0000'></body></html>"));
+        window = std::make_unique<QWidget>();
+        window->resize(400, 300);
+        made = host->Make(window.get());
+        ASSERT_NE(made.view, nullptr);
+        made.widget->setGeometry(0, 0, 400, 300);
+        window->show();
+        QObject::connect(host, &WebHost::PageLoaded, window.get(),
+                         [this](int view, bool success, const QString& pageTitle) {
+                             EXPECT_EQ(view, 0);
+                             ++loads;
+                             ok = success;
+                             title = pageTitle;
+                         });
+        QObject::connect(host, &WebHost::Failed, window.get(),
+                         [this](const QString& why) { failure = why; });
+    }
+    void TearDown() override {
+        window.reset();
+        delete host;
+    }
+    // The colour in the middle of the view, as the screen shows it.
+    QColor Middle() const {
+        const QImage shot = window->screen()->grabWindow(made.widget->winId()).toImage();
+        return shot.isNull() ? QColor() : shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    }
+    bool ShowsThePage() {
+        return RunEventsUntil(10000, [this] { return Middle() == QColor(255, 0, 0); });
+    }
+    bool HostRuns() const { return ::kill(static_cast<pid_t>(host->ProcessId()), 0) == 0; }
 
-    QWidget window;
-    window.resize(400, 300);
-    const WebViewMaker::Made made = host->Make(&window);
-    ASSERT_NE(made.view, nullptr);
-    made.widget->setGeometry(0, 0, 400, 300);
-    window.show();
+    const EnvironmentSetting hostFile{"JUKORA_WEB_HOST", JUKORA_WEB_HOST_FILE};
+    ProgramFolderFixture folder{false};
+    QString page;
+    WebHost* host = nullptr;
+    std::unique_ptr<QWidget> window;
+    WebViewMaker::Made made;
     int loads = 0;
     bool ok = false;
-    QString title;
-    QObject::connect(host, &WebHost::PageLoaded, &window,
-                     [&](int view, bool success, const QString& pageTitle) {
-                         EXPECT_EQ(view, 0);
-                         ++loads;
-                         ok = success;
-                         title = pageTitle;
-                     });
+    QString title, failure;
+};
+
+TEST_F(HostedPage, TheHostDrawsALocalPageInsideThePlayersWindow) {
     made.view->Navigate(QUrl::fromLocalFile(page).toString());
     ASSERT_TRUE(RunEventsUntil(30000, [&] { return loads > 0; }))
         << "the page did not load within 30 s";
@@ -101,13 +130,28 @@ TEST(WebView, TheHostDrawsALocalPageInsideThePlayersWindow) {
     // The host's window lies inside the view's (which has none of its own), and the page is
     // drawn there: the middle of the view turns the page's red.
     EXPECT_EQ(ChildWindows(made.widget->winId()), 1);
-    const auto middle = [&] {
-        const QImage shot = window.screen()->grabWindow(made.widget->winId()).toImage();
-        return shot.isNull() ? QColor() : shot.pixelColor(shot.width() / 2, shot.height() / 2);
-    };
-    EXPECT_TRUE(RunEventsUntil(10000, [&] { return middle() == QColor(255, 0, 0); }))
-        << "the middle of the view is " << middle().name().toStdString();
-    delete host;
+    EXPECT_TRUE(ShowsThePage()) << "the middle of the view is " << Middle().name().toStdString();
+}
+
+TEST_F(HostedPage, ThePageOutlivesItsWindowBeingMadeAnewAndGoingFirst) {
+    made.view->Navigate(QUrl::fromLocalFile(page).toString());
+    ASSERT_TRUE(RunEventsUntil(30000, [&] { return loads > 0; }));
+    ASSERT_TRUE(ShowsThePage());
+    // Closed as by its frame, the window loses its X windows; shown again, it has new ones, and
+    // the page is drawn in them.
+    const WId before = made.widget->winId();
+    window->windowHandle()->close();
+    RunEventsUntil(300, [] { return false; });
+    window->show();
+    ASSERT_TRUE(RunEventsUntil(5000, [&] { return made.widget->winId() != before; }));
+    EXPECT_TRUE(RunEventsUntil(5000, [&] { return ChildWindows(made.widget->winId()) == 1; }));
+    EXPECT_TRUE(ShowsThePage()) << "the middle of the view is " << Middle().name().toStdString();
+    EXPECT_TRUE(HostRuns());
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    // The window goes before the host (as at the program's end): the host must not fall with it.
+    window.reset();
+    RunEventsUntil(1500, [] { return false; });
+    EXPECT_TRUE(HostRuns()) << "the host ended when the window it drew in went";
 }
 
 TEST(WebView, AHostThatCannotShowPagesIsReportedInThePanesNotFatal) {
