@@ -150,6 +150,10 @@ void frmSkin::imgStopOver_Click() {
 
 void frmSkin::imgFullScreenOver_Click() {
     player_.show();
+    // The main window comes back as its hover restore leaves it: its play and pause images as
+    // the play state is now (pausing here swapped only its highlighted images), and a pinned
+    // video window in front again.
+    player_.NoMouseOvers();
     hide();
 }
 

@@ -173,6 +173,24 @@ TEST_F(MiniPlayer, BackToNormalViewShowsTheMainWindowWithTheListsAsLeft) {
     EXPECT_EQ(player->lstPlayLists->Text(), QStringLiteral("[Top 20]"));
 }
 
+TEST_F(MiniPlayer, BackToNormalViewAfterAPauseHereShowsThePlayImageInTheMainWindow) {
+    player->lstTracks->SetListIndex(0);
+    mini->imgPlayOver_Click();
+    ASSERT_TRUE(player->state.songplaying);
+    mini->imgPauseOver_Click();
+    ASSERT_FALSE(player->state.songplaying);
+    mini->imgFullScreenOver_Click();
+    ASSERT_FALSE(player->isHidden());
+    // Play and pause share their place: only the play image, unlit, shows there.
+    EXPECT_FALSE(player->imgPlay.normal->isHidden());
+    EXPECT_TRUE(player->imgPause.normal->isHidden());
+    EXPECT_TRUE(player->imgPlay.over->isHidden());
+    EXPECT_TRUE(player->imgPause.over->isHidden());
+    // And a click on it resumes the song at once.
+    player->imgPlayOver_Click();
+    EXPECT_TRUE(player->state.songplaying);
+}
+
 TEST_F(MiniPlayer, StayOnTopIsOffAtStartAndKeepsTheWindowShownAndInPlace) {
     ASSERT_NE(mini->stayOnTop, nullptr);
     EXPECT_FALSE(mini->stayOnTop->isChecked());
