@@ -37,9 +37,7 @@ bool CaretRest::eventFilter(QObject* watched, QEvent* event) {
             resting_ = false;
             QGuiApplication::styleHints()->setCursorFlashTime(blinkMs_);
         }
-        // Every event reaches the filter once per object it passes; the timer is only moved on.
-        if (quiet_.remainingTime() < quiet_.interval() - 100)
-            quiet_.start();
+        quiet_.start();
         break;
     default:
         break;

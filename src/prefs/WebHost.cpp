@@ -90,12 +90,8 @@ private:
             QWebEngineView* view = views_[id].get();
             view->setProperty(kPlayerWindow, QVariant::fromValue(parentWindow));
             view->resize(size.expandedTo(QSize(1, 1)));
-            PutInPlayerWindow(view);
             // The player hid the view's window when it took it out of its old one.
-            if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-                xcb_map_window(x11->connection(), static_cast<xcb_window_t>(view->winId()));
-                xcb_flush(x11->connection());
-            }
+            PutInPlayerWindow(view, true);
             return;
         }
         auto view = std::make_unique<QWebEngineView>();
@@ -119,13 +115,18 @@ private:
     // appears on the screen as a window of its own; and again whenever the toolkit makes the
     // view a new X window (it does when the page's drawing surface needs another kind). The
     // toolkit embeds no widget in another program's window, so the window system is asked.
-    static void PutInPlayerWindow(QWidget* view) {
+    static void PutInPlayerWindow(QWidget* view, bool map = false) {
         auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         if (!x11)
             return;
-        xcb_reparent_window(x11->connection(), static_cast<xcb_window_t>(view->winId()),
+        const auto window = static_cast<xcb_window_t>(view->winId());
+        xcb_reparent_window(x11->connection(), window,
                             static_cast<xcb_window_t>(view->property(kPlayerWindow).value<WId>()),
                             0, 0);
+        if (map) {
+            xcb_map_window(x11->connection(), window);
+            xcb_flush(x11->connection());
+        }
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
