@@ -20,8 +20,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <span>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -104,8 +104,8 @@ public:
     void MoveFirst();
     void MoveNext();
     void MoveLast();
-    bool Eof() const { return !deletedHere_ && cursor_ >= rows_.size(); }
-    int RecordCount() const { return static_cast<int>(rows_.size()); }
+    bool Eof() const { return !deletedHere_ && cursor_ >= count_; }
+    int RecordCount() const { return static_cast<int>(count_); }
 
     // Field reads: the pending buffer while an append or edit is pending, otherwise the current
     // record. Text() gives the value as text (a number in decimal), Number() as a whole number
@@ -113,26 +113,27 @@ public:
     QVariant Field(const QString& name) const;
     QString Text(const QString& name) const;
     int Number(const QString& name) const;
-    // Fast read by field index, no pending buffer: for walks over the whole set.
-    const QVariant& At(int fieldIndex) const;
+    // Fast reads by field index, no pending buffer: for walks over the whole set.
+    QVariant At(int fieldIndex) const;
     int FieldIndex(const QString& name) const;
     // The positions in the set (ascending) of the records whose identity equals `id`: what a walk
     // matching the identity by number would visit, without the walk. Kept until the set changes.
-    const std::vector<int>& PositionsOf(int id) const;
-    const QVariant& AtPosition(int position, int fieldIndex) const {
-        return rows_.at(static_cast<size_t>(position)).values.at(static_cast<size_t>(fieldIndex));
-    }
-    // The identity as text, made once per record (every list line carries it).
-    const QString& IdentityText(int position) const {
-        const StoredRow& row = rows_.at(static_cast<size_t>(position));
-        if (row.identityText.isNull())
-            row.identityText = DecimalText(row.values[0].toLongLong());
-        return row.identityText;
-    }
-    // The text of a text field without a copy (text fields always hold text).
+    std::span<const int> PositionsOf(int id) const;
+    QVariant AtPosition(int position, int fieldIndex) const;
+    // The text of a text field without a copy.
     const QString& TextAt(int position, int fieldIndex) const {
-        return *static_cast<const QString*>(AtPosition(position, fieldIndex).constData());
+        const Slot slot = SlotAt(position, fieldIndex);
+        Q_ASSERT(slot.text);
+        return texts_[slot.index];
     }
+    // The value of a number field.
+    qint64 NumberAt(int position, int fieldIndex) const {
+        const Slot slot = SlotAt(position, fieldIndex);
+        Q_ASSERT(!slot.text);
+        return numbers_[slot.index];
+    }
+    // The identity as text.
+    QString IdentityText(int position) const { return DecimalText(NumberAt(position, 0)); }
 
     // The largest identity the file's table holds at this moment (0 for an empty table), read
     // from the file, not from the set: another program may have appended since the set was read.
@@ -158,20 +159,36 @@ public:
 
 private:
     enum class Pending { None, Append, Edit };
-    struct StoredRow {
-        qint64 rowid;
-        Row values;
-        mutable QString identityText; // made at first use
+    // Where a field of a record is kept: texts_ or numbers_, at `index`.
+    struct Slot {
+        bool text;
+        size_t index;
     };
+    Slot SlotAt(int position, int fieldIndex) const {
+        const Slot& column = columns_.at(static_cast<size_t>(fieldIndex));
+        const size_t row = static_cast<size_t>(position);
+        if (row >= count_)
+            throw std::out_of_range("RecordSource: no record at this position");
+        return {column.text, row * (column.text ? textStride_ : numberStride_) + column.index};
+    }
+    QVariant ValueAt(size_t row, int fieldIndex) const;
+    Row RowAt(size_t row) const;
+    qint64 RowidAt(size_t row) const { return numbers_[row * numberStride_]; }
 
     void RequireOpen() const;
-    const StoredRow& Current() const;
+    size_t Current() const; // the position of the current record
     void ReadAll();
     // The state after a read: cursor on the first record, nothing pending.
     void SetRead();
     // SQLite's count of commits made by other connections to the file (-1 when unknown).
     qint64 DataVersion();
-    StoredRow ReadOne(qint64 rowid);
+    // Reads the record with `rowid` from the file into the set at `row` (count_: appended).
+    void ReadOne(qint64 rowid, size_t row);
+    // Stores the values of the statement's current result row (rowid first) into one record's
+    // texts and numbers.
+    void StoreColumns(sqlite3_stmt* stmt, QString* texts, qint64* numbers) const;
+    void EraseRow(size_t row);
+    void ClearRows();
     void Exec(const char* sql);
     sqlite3_stmt* Prepare(const QByteArray& sql);
     [[noreturn]] void Fail(StoreError::Kind kind, const QString& what) const;
@@ -180,14 +197,22 @@ private:
     const TableSchema* schema_;
     QString databaseName_;
     sqlite3* db_ = nullptr;
-    std::vector<StoredRow> rows_;
+    // The records, one after the other: each has textStride_ texts and numberStride_ numbers
+    // (its rowid, then its number fields), in field order. A record costs its values and no
+    // more, which matters with tens of thousands of songs.
+    std::vector<Slot> columns_; // per field: texts or numbers, and its place within a record
+    size_t textStride_ = 0;
+    size_t numberStride_ = 1;
+    std::vector<QString> texts_;
+    std::vector<qint64> numbers_;
+    size_t count_ = 0;
     size_t cursor_ = 0;
     bool deletedHere_ = false; // the cursor stands on the gap left by Delete()
     Pending pending_ = Pending::None;
     Row buffer_;
     std::vector<bool> written_; // fields set in the buffer since AddNew/Edit
-    // Identity -> positions in rows_; empty when it must be built again.
-    mutable std::unordered_map<int, std::vector<int>> positions_;
+    // The positions ordered by identity, then by position; rebuilt when the set changed.
+    mutable std::vector<int> byIdentity_;
     mutable bool positionsValid_ = false;
     quint64 generation_ = 0;
     qint64 readVersion_ = -1;      // DataVersion() when the set was last read

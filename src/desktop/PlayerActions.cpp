@@ -89,7 +89,7 @@ PlayerActions::Song PlayerActions::NowPlaying() const {
     const RecordSource& songs = player_.datSong;
     if (song.id <= 0)
         return Song{};
-    const std::vector<int>& found = songs.PositionsOf(song.id);
+    const std::span<const int> found = songs.PositionsOf(song.id);
     if (found.empty())
         return Song{};
     song.title = songs.TextAt(found.front(), songs.FieldIndex(QStringLiteral("Title")));

@@ -173,6 +173,65 @@ TEST(RecordSource, RefreshReadsEveryChangeAndKeepsAnUnchangedSet) {
     EXPECT_EQ(songs.source.RecordCount(), 1);
 }
 
+// The set keeps each record's fields together and in their places through every kind of change,
+// and the identity lookup follows the positions.
+TEST(RecordSource, FieldsStayWithTheirRecordThroughAppendsEditsDeletesAndWholeTableWrites) {
+    ProgramFolderFixture folder;
+    folder.AddSong(3, QStringLiteral("Three"), QStringLiteral("C"), QStringLiteral("/m/3.mp3"));
+    folder.AddSong(7, QStringLiteral("Seven"), QStringLiteral("G"), QStringLiteral("/m/7.mp3"));
+    ExecSql(folder.Library(), "INSERT INTO tblSong (songid, Title, playcount) "
+                              "VALUES (9, 'Nine', 5000000000)");
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    RecordSource& s = songs.source;
+    const int title = s.FieldIndex(QStringLiteral("Title"));
+    const int path = s.FieldIndex(QStringLiteral("filepath"));
+    const int plays = s.FieldIndex(QStringLiteral("playcount"));
+    EXPECT_EQ(s.AtPosition(2, plays).toLongLong(), 5000000000); // beyond an int: kept whole
+    s.AddNew(); // appended after the set, out of identity order
+    s.SetField(QStringLiteral("songid"), 1);
+    s.SetField(QStringLiteral("Title"), QStringLiteral("One"));
+    s.Update();
+    ASSERT_EQ(s.RecordCount(), 4);
+    EXPECT_EQ(s.TextAt(3, title), QStringLiteral("One"));
+    ASSERT_EQ(s.PositionsOf(1).size(), 1u);
+    EXPECT_EQ(s.PositionsOf(1)[0], 3);
+    EXPECT_TRUE(s.PositionsOf(2).empty());
+
+    s.MoveFirst(); // 3: deleted, so that every later record moves up one place
+    s.Delete();
+    s.MoveNext(); // 7
+    s.Edit();
+    s.SetField(QStringLiteral("filepath"), QStringLiteral("/m/seven.mp3"));
+    s.Update();
+    EXPECT_EQ(s.TextAt(0, path), QStringLiteral("/m/seven.mp3"));
+    EXPECT_EQ(s.TextAt(0, title), QStringLiteral("Seven"));
+    EXPECT_EQ(s.TextAt(1, title), QStringLiteral("Nine"));
+    EXPECT_EQ(s.PositionsOf(1)[0], 2);
+    EXPECT_TRUE(s.PositionsOf(3).empty());
+    EXPECT_EQ(s.IdentityText(1), QStringLiteral("9"));
+
+    s.SetFieldOfAll(QStringLiteral("playcount"), 2);
+    s.SetFieldOfAll(QStringLiteral("artist"), QStringLiteral("All"));
+    for (int position = 0; position < s.RecordCount(); ++position) {
+        EXPECT_EQ(s.NumberAt(position, plays), 2);
+        EXPECT_EQ(s.AtPosition(position, s.FieldIndex(QStringLiteral("artist"))).toString(),
+                  QStringLiteral("All"));
+    }
+    EXPECT_EQ(s.TextAt(2, title), QStringLiteral("One"));
+}
+
+// A refresh that cannot read the table fails and leaves the set as it was.
+TEST(RecordSource, AFailedRefreshKeepsTheSet) {
+    ProgramFolderFixture folder;
+    folder.FillSongs(3);
+    OpenSource songs(QStringLiteral("tblSong"), folder.Library());
+    ExecSql(folder.Library(), "ALTER TABLE tblSong RENAME TO tblGone");
+    EXPECT_THROW(songs.source.Refresh(), StoreError);
+    ASSERT_EQ(songs.source.RecordCount(), 3);
+    EXPECT_EQ(songs.source.TextAt(2, songs.source.FieldIndex(QStringLiteral("Title"))),
+              QStringLiteral("Title 3"));
+}
+
 TEST(RecordSource, EmptySetFailsWithNoCurrentRecord) {
     ProgramFolderFixture folder;
     OpenSource songs(QStringLiteral("tblSong"), folder.Library());
