@@ -8,7 +8,6 @@
 #include "skin/frmSkin.h"
 
 namespace {
-const QString kEightBlanks = QStringLiteral("        ");
 constexpr int kTopCount = 20;
 
 // The "[Top 20]" key of a song: its play count with at least three digits, two blanks, its id.
@@ -110,13 +109,7 @@ void frmPlayer::AddTrackLine(qint16 number, int position, bool toMiniPlayer) {
     static const int title =
         TableSchema::Find(QStringLiteral("tblSong"))->IndexOf(QStringLiteral("Title"));
     const QString& text = datSong.TextAt(position, title);
-    // The line "<number><eight blanks><title>", made in one piece: lists can be 32767 lines.
-    QString line;
-    line.reserve(6 + kEightBlanks.size() + text.size());
-    AppendDecimal(line, number);
-    line.append(kEightBlanks);
-    line.append(text);
-    lstTracks->AddItem(line);
+    lstTracks->AddNumberedItem(number, text); // "<number><eight blanks><title>"
     if (toMiniPlayer)
         skin_->cmbTracks->AddItem(text);
     state.lstMaybe.AddItem(datSong.IdentityText(position));

@@ -1,5 +1,7 @@
 #include "skin/ListBox.h"
 
+#include "core/Decimal.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -14,7 +16,36 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= announced_ ||
         (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return texts_.at(index.row());
+    return Line(index.row());
+}
+
+QString ListModel::Line(int row) const {
+    if (gap_.isNull())
+        return texts_.at(row);
+    const QString& text = texts_.at(row);
+    QString line;
+    line.reserve(6 + gap_.size() + text.size());
+    AppendDecimal(line, numbers_.at(static_cast<size_t>(row)));
+    line.append(gap_);
+    line.append(text);
+    return line;
+}
+
+QStringList ListModel::Lines() const {
+    if (gap_.isNull())
+        return texts_;
+    QStringList lines;
+    lines.reserve(texts_.size());
+    for (int row = 0; row < texts_.size(); ++row)
+        lines.append(Line(row));
+    return lines;
+}
+
+void ListModel::AppendNumbered(qint16 number, const QString& text) {
+    Q_ASSERT(!gap_.isNull() && !less_);
+    texts_.append(text);
+    numbers_.push_back(number);
+    ScheduleSync();
 }
 
 void ListModel::ScheduleSync() {
@@ -25,6 +56,7 @@ void ListModel::ScheduleSync() {
 }
 
 void ListModel::Append(const QString& text) {
+    Q_ASSERT(gap_.isNull());
     if (less_) {
         Sync();
         const auto at = std::upper_bound(texts_.begin(), texts_.end(), text, less_);
@@ -40,6 +72,7 @@ void ListModel::Append(const QString& text) {
 }
 
 void ListModel::Append(const QStringList& texts) {
+    Q_ASSERT(gap_.isNull());
     if (less_) {
         for (const QString& text : texts)
             Append(text);
@@ -63,6 +96,8 @@ void ListModel::Remove(int row) {
     Sync();
     beginRemoveRows(QModelIndex(), row, row);
     texts_.removeAt(row);
+    if (!gap_.isNull())
+        numbers_.erase(numbers_.begin() + row);
     announced_ = static_cast<int>(texts_.size());
     endRemoveRows();
 }
@@ -70,6 +105,7 @@ void ListModel::Remove(int row) {
 void ListModel::Clear() {
     beginResetModel();
     texts_.clear();
+    numbers_.clear();
     announced_ = 0;
     endResetModel();
 }
@@ -117,6 +153,11 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
 void ListBox::AddItem(const QString& text) {
     const ProgramChange change(programChanges_);
     model_->Append(text);
+}
+
+void ListBox::AddNumberedItem(qint16 number, const QString& text) {
+    const ProgramChange change(programChanges_);
+    model_->AppendNumbered(number, text);
 }
 
 void ListBox::AddItems(const QStringList& texts) {

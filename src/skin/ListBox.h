@@ -20,6 +20,8 @@
 #include <QListView>
 #include <QStringList>
 
+#include <vector>
+
 class ListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -29,10 +31,22 @@ public:
 
     void Append(const QString& text);
     void Append(const QStringList& texts);
+    // Numbered lines read "<number><gap><text>". The model keeps the number and the text apart,
+    // so that a text the library or another list holds is shared rather than copied into every
+    // line: a track list can be 32,767 lines. A list holds numbered lines or plain texts only.
+    void SetNumberGap(const QString& gap) { gap_ = gap; }
+    void AppendNumbered(qint16 number, const QString& text);
+    QString Line(int row) const;
+    QStringList Lines() const;
     void Remove(int row);
     void Clear();
     void Sync(); // announces the rows appended since the last sync
-    void Reserve(int count) { texts_.reserve(count); }
+    void Reserve(int count) {
+        texts_.reserve(count);
+        if (!gap_.isNull())
+            numbers_.reserve(static_cast<size_t>(count));
+    }
+    // The texts without their numbers.
     const QStringList& Texts() const { return texts_; }
     // Keeps the texts sorted: each new text goes after the texts that do not sort after it.
     void SetSorted(SortedList::Less less) { less_ = std::move(less); }
@@ -41,7 +55,9 @@ private:
     SortedList::Less less_;
     void ScheduleSync();
     QStringList texts_;
-    int announced_ = 0; // rows the views know of
+    QString gap_;                 // null: plain texts
+    std::vector<qint16> numbers_; // of numbered lines, beside texts_
+    int announced_ = 0;           // rows the views know of
     bool syncPending_ = false;
 };
 
@@ -52,13 +68,16 @@ public:
 
     void AddItem(const QString& text);
     void AddItems(const QStringList& texts);
+    // For a list of numbered lines: see ListModel::SetNumberGap.
+    void SetNumberGap(const QString& gap) { model_->SetNumberGap(gap); }
+    void AddNumberedItem(qint16 number, const QString& text);
     void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index);
     void Clear();
     void SetSorted(SortedList::Less less) { model_->SetSorted(std::move(less)); }
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
-    const QString& List(int index) const { return model_->Texts().at(index); }
-    const QStringList& Items() const { return model_->Texts(); }
+    QString List(int index) const { return model_->Line(index); }
+    QStringList Items() const { return model_->Lines(); }
     int ListIndex() const;
     void SetListIndex(int index); // -1 selects nothing
     QString Text() const;         // the selected entry, or empty text

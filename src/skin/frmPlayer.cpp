@@ -122,6 +122,7 @@ void frmPlayer::BuildControls() {
     lblSlider->setCursor(Qt::SizeVerCursor);
     lblSlider->installEventFilter(this);
     lstTracks = MakeList(this, QStringLiteral("lstTracks"), TwipsRect(3240, 4200, 4215, 2205));
+    lstTracks->SetNumberGap(QStringLiteral("        ")); // a track's line: number, gap, title
     for (ListBox* list : {lstPlayLists, lstArtist, lstTracks}) {
         list->viewport()->setMouseTracking(true);
         list->viewport()->installEventFilter(this);
