@@ -72,15 +72,15 @@ void frmPlayer::FillArtistLists(bool withMiniPlayer) {
         skin_->cmbArtists->AddItem(kAllArtists);
     }
     state.PrevArtist.clear();
-    for (state.ListPos = 0; state.ListPos < state.lstTest.ListCount(); ++state.ListPos) {
-        const QString& entry = state.lstTest.List(state.ListPos);
+    for (const QString& entry : state.lstTest.Distinct()) {
         if (entry == state.PrevArtist)
-            continue;
+            continue; // an empty artist is not listed
         lstArtist->AddItem(entry);
         if (withMiniPlayer)
             skin_->cmbArtists->AddItem(entry);
         state.PrevArtist = entry;
     }
+    state.ListPos = state.lstTest.ListCount();
 }
 
 void frmPlayer::LoadTracks() {
@@ -112,7 +112,7 @@ void frmPlayer::AddTrackLine(qint16 number, int position, bool toMiniPlayer) {
     lstTracks->AddNumberedItem(number, text); // "<number><eight blanks><title>"
     if (toMiniPlayer)
         skin_->cmbTracks->AddItem(text);
-    state.lstMaybe.AddItem(datSong.IdentityText(position));
+    state.lstMaybe.AddId(datSong.NumberAt(position, 0));
 }
 
 // Lists the "[Top 20]": the keys of every song in lstTest3, then the highest 20 keys first.

@@ -52,12 +52,7 @@ void frmPlayer::txtSearch_Change() {
     } catch (const StoreError&) {
         // an empty library lists nothing
     }
-    QStringList artists;
-    artists.reserve(state.TrackCount);
-    for (size_t rank = 0; rank < matchesOf.size(); ++rank)
-        for (int n = matchesOf[rank]; n > 0; --n)
-            artists.append(order.artists[static_cast<qsizetype>(rank)]);
-    state.lstTest.AssignSorted(std::move(artists));
+    state.lstTest.AssignSorted(order.artists, matchesOf);
     FillArtistLists(false);
 }
 
@@ -119,7 +114,7 @@ void frmPlayer::lstTracks_DblClick() {
     try {
         PlaySong(static_cast<qint16>(TrimBlanks(state.lstMaybe.Text()).toInt()), QString());
         for (state.ListPos = 0; state.ListPos < state.lstMaybe.ListCount(); ++state.ListPos)
-            state.lstNowPlaying.AddItem(state.lstMaybe.List(state.ListPos));
+            state.lstNowPlaying.AddId(state.lstMaybe.Id(state.ListPos));
         state.lstNowPlaying.SetListIndex(row);
     } catch (const std::exception&) {
         // activation ends quietly

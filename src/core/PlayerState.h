@@ -53,8 +53,8 @@ struct PlayerState {
     QString VideoLengthText;
 
     // Hidden lists used as arrays.
-    HiddenList lstMaybe;         // songid of each lstTracks entry, same index
-    HiddenList lstNowPlaying;    // the play order; ListIndex is the playing song
+    IdList lstMaybe;             // songid of each lstTracks entry, same index
+    IdList lstNowPlaying;        // the play order; ListIndex is the playing song
     HiddenList lstCuedSongsPath; // songid of each queued song, entry for entry with lstCuedSongs
     SortedList lstTest{SortedList::Order::Collated};       // artists of the listed songs
     SortedList lstTest3{SortedList::Order::CountThenText}; // "[Top 20]" sort keys

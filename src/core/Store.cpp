@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -16,7 +17,7 @@ using Type = TableSchema::Type;
 const TableSchema kSong{"tblSong",
                         {{"songid", Type::Integer},
                          {"Title", Type::Text},
-                         {"artist", Type::Text},
+                         {"artist", Type::Text, true},
                          {"filepath", Type::Text},
                          {"playcount", Type::Integer}},
                         "songs"};
@@ -377,12 +378,23 @@ void RecordSource::ReadAll() {
     }
     texts.reserve(expected * textStride_);
     numbers.reserve(expected * numberStride_);
+    QSet<QString> seen; // the texts of the fields whose texts repeat, each kept once
     int rc;
     while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
         texts.resize(texts.size() + textStride_);
         numbers.resize(numbers.size() + numberStride_);
-        StoreColumns(st.stmt, texts.data() + texts.size() - textStride_,
-                     numbers.data() + numbers.size() - numberStride_);
+        QString* record = texts.data() + texts.size() - textStride_;
+        StoreColumns(st.stmt, record, numbers.data() + numbers.size() - numberStride_);
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            if (!schema_->fields[i].repeats)
+                continue;
+            QString& text = record[columns_[i].index];
+            const auto known = seen.constFind(text);
+            if (known != seen.cend())
+                text = *known;
+            else
+                seen.insert(text);
+        }
     }
     if (rc != SQLITE_DONE)
         Fail(StoreError::Kind::Unusable,

@@ -56,6 +56,8 @@ struct TableSchema {
     struct Field {
         const char* name;
         Type type;
+        // Texts that repeat from record to record (an artist): a set keeps each text once.
+        bool repeats = false;
     };
     const char* name;
     std::vector<Field> fields; // fields[0] is the identity field

@@ -64,7 +64,7 @@ void PlayerActions::Next() {
 }
 
 void PlayerActions::Previous() {
-    HiddenList& order = player_.state.lstNowPlaying;
+    IdList& order = player_.state.lstNowPlaying;
     if (order.ListCount() == 0) {
         Stop(); // no play order: nothing comes before
         return;
@@ -73,7 +73,7 @@ void PlayerActions::Previous() {
 }
 
 void PlayerActions::PlayOrderEntry(int index) {
-    HiddenList& order = player_.state.lstNowPlaying;
+    IdList& order = player_.state.lstNowPlaying;
     order.SetListIndex(index);
     try {
         player_.PlaySong(static_cast<qint16>(TrimBlanks(order.Text()).toInt()), QString());

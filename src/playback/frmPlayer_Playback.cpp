@@ -310,7 +310,7 @@ void frmPlayer::EndOfSongCode(bool repeatAllowed) {
     } else if (state.lstNowPlaying.ListCount() == 0) {
         imgStopOver_Click(); // no play order: nothing follows
     } else {
-        HiddenList& order = state.lstNowPlaying;
+        IdList& order = state.lstNowPlaying;
         order.SetListIndex(order.ListIndex() >= order.ListCount() - 1 ? 0 : order.ListIndex() + 1);
         PlaySong(static_cast<qint16>(TrimBlanks(order.Text()).toInt()), QString());
     }

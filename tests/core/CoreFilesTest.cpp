@@ -235,6 +235,23 @@ TEST(SortedList, SortsWithoutRegardToCaseAndKeepsEqualNamesTogether) {
     for (qsizetype i = sorted.size() - 1; i >= 0; --i)
         again.AddItem(sorted[i]);
     EXPECT_EQ(again.Items(), sorted);
+
+    // Entries added after a read are sorted in with the entries read, each distinct one kept
+    // once with its count.
+    again.AddItem(QStringLiteral("alpha"));
+    again.AddItem(QStringLiteral("Mid"));
+    again.AddItem(QStringLiteral("alpha"));
+    ASSERT_EQ(again.ListCount(), 9);
+    EXPECT_EQ(again.List(0), QStringLiteral("Alpha"));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(again.List(i), QStringLiteral("alpha"));
+    EXPECT_EQ(again.List(again.ListCount() - 1), QStringLiteral("zed"));
+    EXPECT_EQ(again.Distinct().size(), 7);
+    EXPECT_EQ(again.Distinct().indexOf(QStringLiteral("Mid")),
+              again.Distinct().indexOf(QStringLiteral("beta")) + 1); // after Beta and beta
+    again.AssignSorted({QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, {2, 0, 1});
+    EXPECT_EQ(again.Items(),
+              (QStringList{QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("z")}));
 }
 
 TEST(FileNames, CapitalisationAndNormalisation) {
