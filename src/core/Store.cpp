@@ -18,7 +18,7 @@ const TableSchema kSong{"tblSong",
                         {{"songid", Type::Integer},
                          {"Title", Type::Text},
                          {"artist", Type::Text, true},
-                         {"filepath", Type::Text},
+                         {"filepath", Type::Text, false, true},
                          {"playcount", Type::Integer}},
                         "songs"};
 const TableSchema kPlayList{
@@ -253,8 +253,10 @@ RecordSource::RecordSource(const QString& table) : schema_(TableSchema::Find(tab
         throw StoreError(StoreError::Kind::Unusable,
                          QStringLiteral("no library table is named %1").arg(table));
     for (const auto& field : schema_->fields) {
-        const bool text = field.type == Type::Text;
-        columns_.push_back({text, text ? textStride_++ : numberStride_++});
+        const Kind kind = field.type == Type::Integer ? NumberKind
+                          : field.utf8                ? Utf8Kind
+                                                      : TextKind;
+        columns_.push_back({kind, strides_[kind]++});
     }
 }
 
@@ -365,8 +367,7 @@ void RecordSource::ReadAll() {
     st.stmt = Prepare("SELECT rowid" + FieldList(*schema_) + " FROM \"" + schema_->name +
                       "\" ORDER BY \"" + schema_->fields[0].name + "\", rowid");
     // Read beside the set: a read that fails leaves the set as it was.
-    std::vector<QString> texts;
-    std::vector<qint64> numbers;
+    Records read;
     // Room for what the table holds, so that the set is not moved while it grows: a refresh
     // reads about as many records as before, a first read counts them.
     size_t expected = count_ + 16;
@@ -376,19 +377,18 @@ void RecordSource::ReadAll() {
         if (sqlite3_step(count.stmt) == SQLITE_ROW)
             expected = static_cast<size_t>(sqlite3_column_int64(count.stmt, 0));
     }
-    texts.reserve(expected * textStride_);
-    numbers.reserve(expected * numberStride_);
+    read.texts.reserve(expected * strides_[TextKind]);
+    read.utf8.reserve(expected * strides_[Utf8Kind]);
+    read.numbers.reserve(expected * strides_[NumberKind]);
     QSet<QString> seen; // the texts of the fields whose texts repeat, each kept once
     int rc;
-    while ((rc = sqlite3_step(st.stmt)) == SQLITE_ROW) {
-        texts.resize(texts.size() + textStride_);
-        numbers.resize(numbers.size() + numberStride_);
-        QString* record = texts.data() + texts.size() - textStride_;
-        StoreColumns(st.stmt, record, numbers.data() + numbers.size() - numberStride_);
+    for (size_t row = 0; (rc = sqlite3_step(st.stmt)) == SQLITE_ROW; ++row) {
+        read.Grow(strides_);
+        StoreColumns(st.stmt, read, row);
         for (size_t i = 0; i < columns_.size(); ++i) {
-            if (!schema_->fields[i].repeats)
+            if (!schema_->fields[i].repeats || columns_[i].kind != TextKind)
                 continue;
-            QString& text = record[columns_[i].index];
+            QString& text = read.texts[row * strides_[TextKind] + columns_[i].index];
             const auto known = seen.constFind(text);
             if (known != seen.cend())
                 text = *known;
@@ -399,9 +399,8 @@ void RecordSource::ReadAll() {
     if (rc != SQLITE_DONE)
         Fail(StoreError::Kind::Unusable,
              QStringLiteral("cannot read %1").arg(QLatin1String(schema_->name)));
-    texts_ = std::move(texts);
-    numbers_ = std::move(numbers);
-    count_ = numbers_.size() / numberStride_;
+    records_ = std::move(read);
+    count_ = records_.numbers.size() / strides_[NumberKind];
     // The pages just read stay in SQLite's cache otherwise (about 1.5 MB for 32,767 songs);
     // the set is what is read from now on.
     sqlite3_db_release_memory(db_);
@@ -417,15 +416,32 @@ void RecordSource::SetRead() {
     pending_ = Pending::None;
 }
 
-void RecordSource::StoreColumns(sqlite3_stmt* stmt, QString* texts, qint64* numbers) const {
-    numbers[0] = sqlite3_column_int64(stmt, 0);
+void RecordSource::Records::Grow(const size_t (&strides)[3]) {
+    texts.resize(texts.size() + strides[TextKind]);
+    utf8.resize(utf8.size() + strides[Utf8Kind]);
+    numbers.resize(numbers.size() + strides[NumberKind]);
+}
+
+void RecordSource::StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row) const {
+    into.numbers[row * strides_[NumberKind]] = sqlite3_column_int64(stmt, 0);
     for (size_t i = 0; i < columns_.size(); ++i) {
         const Slot& column = columns_[i];
-        const int at = static_cast<int>(i) + 1;
-        if (column.text)
-            texts[column.index] = ColumnText(stmt, at);
-        else
-            numbers[column.index] = ColumnNumber(stmt, at);
+        const size_t at = row * strides_[column.kind] + column.index;
+        const int result = static_cast<int>(i) + 1;
+        switch (column.kind) {
+        case TextKind:
+            into.texts[at] = ColumnText(stmt, result);
+            break;
+        case Utf8Kind: { // as stored: made into text when it is read
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, result));
+            into.utf8[at] =
+                text ? QByteArray(text, sqlite3_column_bytes(stmt, result)) : QByteArray();
+            break;
+        }
+        case NumberKind:
+            into.numbers[at] = ColumnNumber(stmt, result);
+            break;
+        }
     }
 }
 
@@ -439,30 +455,39 @@ void RecordSource::ReadOne(qint64 rowid, size_t row) {
              QStringLiteral("a record just written to %1 cannot be read")
                  .arg(QLatin1String(schema_->name)));
     if (row == count_) {
-        texts_.resize(texts_.size() + textStride_);
-        numbers_.resize(numbers_.size() + numberStride_);
+        records_.Grow(strides_);
         ++count_;
     }
-    StoreColumns(st.stmt, texts_.data() + row * textStride_, numbers_.data() + row * numberStride_);
+    StoreColumns(st.stmt, records_, row);
 }
 
 void RecordSource::EraseRow(size_t row) {
-    const auto texts = texts_.begin() + static_cast<std::ptrdiff_t>(row * textStride_);
-    texts_.erase(texts, texts + static_cast<std::ptrdiff_t>(textStride_));
-    const auto numbers = numbers_.begin() + static_cast<std::ptrdiff_t>(row * numberStride_);
-    numbers_.erase(numbers, numbers + static_cast<std::ptrdiff_t>(numberStride_));
+    const auto erase = [row](auto& values, size_t stride) {
+        const auto first = values.begin() + static_cast<std::ptrdiff_t>(row * stride);
+        values.erase(first, first + static_cast<std::ptrdiff_t>(stride));
+    };
+    erase(records_.texts, strides_[TextKind]);
+    erase(records_.utf8, strides_[Utf8Kind]);
+    erase(records_.numbers, strides_[NumberKind]);
     --count_;
 }
 
 void RecordSource::ClearRows() {
-    texts_.clear();
-    numbers_.clear();
+    records_ = Records();
     count_ = 0;
 }
 
 QVariant RecordSource::ValueAt(size_t row, int fieldIndex) const {
     const Slot slot = SlotAt(static_cast<int>(row), fieldIndex);
-    return slot.text ? QVariant(texts_[slot.index]) : NumberVariant(numbers_[slot.index]);
+    switch (slot.kind) {
+    case TextKind:
+        return QVariant(records_.texts[slot.index]);
+    case Utf8Kind:
+        return QVariant(QString::fromUtf8(records_.utf8[slot.index]));
+    case NumberKind:
+        break;
+    }
+    return NumberVariant(records_.numbers[slot.index]);
 }
 
 RecordSource::Row RecordSource::RowAt(size_t row) const {
@@ -725,12 +750,15 @@ void RecordSource::SetFieldOfAll(const QString& name, const QVariant& value) {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
     const QString text = value.toString();
+    const QByteArray utf8 = text.toUtf8();
     for (size_t row = 0; row < count_; ++row) {
         const Slot slot = SlotAt(static_cast<int>(row), index);
-        if (slot.text)
-            texts_[slot.index] = text;
+        if (slot.kind == TextKind)
+            records_.texts[slot.index] = text;
+        else if (slot.kind == Utf8Kind)
+            records_.utf8[slot.index] = utf8;
         else
-            numbers_[slot.index] = static_cast<int>(ok ? number : 0);
+            records_.numbers[slot.index] = static_cast<int>(ok ? number : 0);
     }
     SetChanged();
     cursor_ = count_;

@@ -58,6 +58,9 @@ struct TableSchema {
         Type type;
         // Texts that repeat from record to record (an artist): a set keeps each text once.
         bool repeats = false;
+        // Texts read one record at a time, never walked or listed (a file's path): a set keeps
+        // them as UTF-8, half the size of the program's texts for most paths.
+        bool utf8 = false;
     };
     const char* name;
     std::vector<Field> fields; // fields[0] is the identity field
@@ -125,14 +128,14 @@ public:
     // The text of a text field without a copy.
     const QString& TextAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
-        Q_ASSERT(slot.text);
-        return texts_[slot.index];
+        Q_ASSERT(slot.kind == TextKind);
+        return records_.texts[slot.index];
     }
     // The value of a number field.
     qint64 NumberAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
-        Q_ASSERT(!slot.text);
-        return numbers_[slot.index];
+        Q_ASSERT(slot.kind == NumberKind);
+        return records_.numbers[slot.index];
     }
     // The identity as text.
     QString IdentityText(int position) const { return DecimalText(NumberAt(position, 0)); }
@@ -161,9 +164,20 @@ public:
 
 private:
     enum class Pending { None, Append, Edit };
-    // Where a field of a record is kept: texts_ or numbers_, at `index`.
+    // The records, one after the other in each array: a record has strides_[TextKind] texts,
+    // strides_[Utf8Kind] UTF-8 texts and strides_[NumberKind] numbers (its rowid, then its number
+    // fields), in field order. A record costs its values and no more, which matters with tens
+    // of thousands of songs.
+    enum Kind { TextKind, Utf8Kind, NumberKind };
+    struct Records {
+        std::vector<QString> texts;
+        std::vector<QByteArray> utf8;
+        std::vector<qint64> numbers;
+        void Grow(const size_t (&strides)[3]);
+    };
+    // Where a field of a record is kept: the array of its kind, at `index`.
     struct Slot {
-        bool text;
+        Kind kind;
         size_t index;
     };
     Slot SlotAt(int position, int fieldIndex) const {
@@ -171,11 +185,11 @@ private:
         const size_t row = static_cast<size_t>(position);
         if (row >= count_)
             throw std::out_of_range("RecordSource: no record at this position");
-        return {column.text, row * (column.text ? textStride_ : numberStride_) + column.index};
+        return {column.kind, row * strides_[column.kind] + column.index};
     }
     QVariant ValueAt(size_t row, int fieldIndex) const;
     Row RowAt(size_t row) const;
-    qint64 RowidAt(size_t row) const { return numbers_[row * numberStride_]; }
+    qint64 RowidAt(size_t row) const { return records_.numbers[row * strides_[NumberKind]]; }
 
     void RequireOpen() const;
     size_t Current() const; // the position of the current record
@@ -186,9 +200,9 @@ private:
     qint64 DataVersion();
     // Reads the record with `rowid` from the file into the set at `row` (count_: appended).
     void ReadOne(qint64 rowid, size_t row);
-    // Stores the values of the statement's current result row (rowid first) into one record's
-    // texts and numbers.
-    void StoreColumns(sqlite3_stmt* stmt, QString* texts, qint64* numbers) const;
+    // Stores the values of the statement's current result row (rowid first) as record `row`
+    // of `into`.
+    void StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row) const;
     void EraseRow(size_t row);
     void ClearRows();
     void Exec(const char* sql);
@@ -199,14 +213,9 @@ private:
     const TableSchema* schema_;
     QString databaseName_;
     sqlite3* db_ = nullptr;
-    // The records, one after the other: each has textStride_ texts and numberStride_ numbers
-    // (its rowid, then its number fields), in field order. A record costs its values and no
-    // more, which matters with tens of thousands of songs.
-    std::vector<Slot> columns_; // per field: texts or numbers, and its place within a record
-    size_t textStride_ = 0;
-    size_t numberStride_ = 1;
-    std::vector<QString> texts_;
-    std::vector<qint64> numbers_;
+    std::vector<Slot> columns_; // per field: its kind, and its place within a record of that kind
+    size_t strides_[3] = {0, 0, 1};
+    Records records_;
     size_t count_ = 0;
     size_t cursor_ = 0;
     bool deletedHere_ = false; // the cursor stands on the gap left by Delete()

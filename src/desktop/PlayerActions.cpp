@@ -94,8 +94,8 @@ PlayerActions::Song PlayerActions::NowPlaying() const {
         return Song{};
     song.title = songs.TextAt(found.front(), songs.FieldIndex(QStringLiteral("Title")));
     song.artist = songs.TextAt(found.front(), songs.FieldIndex(QStringLiteral("artist")));
-    song.path =
-        TrimBlanks(songs.TextAt(found.front(), songs.FieldIndex(QStringLiteral("filepath"))));
+    song.path = TrimBlanks(
+        songs.AtPosition(found.front(), songs.FieldIndex(QStringLiteral("filepath"))).toString());
     return song;
 }
 

@@ -203,7 +203,7 @@ TEST(RecordSource, FieldsStayWithTheirRecordThroughAppendsEditsDeletesAndWholeTa
     s.Edit();
     s.SetField(QStringLiteral("filepath"), QStringLiteral("/m/seven.mp3"));
     s.Update();
-    EXPECT_EQ(s.TextAt(0, path), QStringLiteral("/m/seven.mp3"));
+    EXPECT_EQ(s.AtPosition(0, path).toString(), QStringLiteral("/m/seven.mp3"));
     EXPECT_EQ(s.TextAt(0, title), QStringLiteral("Seven"));
     EXPECT_EQ(s.TextAt(1, title), QStringLiteral("Nine"));
     EXPECT_EQ(s.PositionsOf(1)[0], 2);
