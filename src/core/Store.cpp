@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -255,6 +254,7 @@ RecordSource::RecordSource(const QString& table) : schema_(TableSchema::Find(tab
     for (const auto& field : schema_->fields) {
         const Kind kind = field.type == Type::Integer ? NumberKind
                           : field.utf8                ? Utf8Kind
+                          : field.repeats             ? SharedKind
                                                       : TextKind;
         columns_.push_back({kind, strides_[kind]++});
     }
@@ -379,22 +379,13 @@ void RecordSource::ReadAll() {
     }
     read.texts.reserve(expected * strides_[TextKind]);
     read.utf8.reserve(expected * strides_[Utf8Kind]);
+    read.shared.reserve(expected * strides_[SharedKind]);
     read.numbers.reserve(expected * strides_[NumberKind]);
-    QSet<QString> seen; // the texts of the fields whose texts repeat, each kept once
+    QHash<QString, qint32> known; // shared texts and their numbers
     int rc;
     for (size_t row = 0; (rc = sqlite3_step(st.stmt)) == SQLITE_ROW; ++row) {
         read.Grow(strides_);
-        StoreColumns(st.stmt, read, row);
-        for (size_t i = 0; i < columns_.size(); ++i) {
-            if (!schema_->fields[i].repeats || columns_[i].kind != TextKind)
-                continue;
-            QString& text = read.texts[row * strides_[TextKind] + columns_[i].index];
-            const auto known = seen.constFind(text);
-            if (known != seen.cend())
-                text = *known;
-            else
-                seen.insert(text);
-        }
+        StoreColumns(st.stmt, read, row, &known);
     }
     if (rc != SQLITE_DONE)
         Fail(StoreError::Kind::Unusable,
@@ -416,13 +407,15 @@ void RecordSource::SetRead() {
     pending_ = Pending::None;
 }
 
-void RecordSource::Records::Grow(const size_t (&strides)[3]) {
+void RecordSource::Records::Grow(const size_t (&strides)[KindCount]) {
     texts.resize(texts.size() + strides[TextKind]);
     utf8.resize(utf8.size() + strides[Utf8Kind]);
+    shared.resize(shared.size() + strides[SharedKind]);
     numbers.resize(numbers.size() + strides[NumberKind]);
 }
 
-void RecordSource::StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row) const {
+void RecordSource::StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row,
+                                QHash<QString, qint32>* known) const {
     into.numbers[row * strides_[NumberKind]] = sqlite3_column_int64(stmt, 0);
     for (size_t i = 0; i < columns_.size(); ++i) {
         const Slot& column = columns_[i];
@@ -438,7 +431,22 @@ void RecordSource::StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row) c
                 text ? QByteArray(text, sqlite3_column_bytes(stmt, result)) : QByteArray();
             break;
         }
+        case SharedKind: {
+            const QString text = ColumnText(stmt, result);
+            const auto found =
+                known ? known->constFind(text) : QHash<QString, qint32>::const_iterator();
+            if (known && found != known->cend()) {
+                into.shared[at] = *found;
+                break;
+            }
+            into.shared[at] = static_cast<qint32>(into.sharedTexts.size());
+            into.sharedTexts.append(text);
+            if (known)
+                known->insert(text, into.shared[at]);
+            break;
+        }
         case NumberKind:
+        case KindCount:
             into.numbers[at] = ColumnNumber(stmt, result);
             break;
         }
@@ -458,7 +466,7 @@ void RecordSource::ReadOne(qint64 rowid, size_t row) {
         records_.Grow(strides_);
         ++count_;
     }
-    StoreColumns(st.stmt, records_, row);
+    StoreColumns(st.stmt, records_, row, nullptr);
 }
 
 void RecordSource::EraseRow(size_t row) {
@@ -468,6 +476,7 @@ void RecordSource::EraseRow(size_t row) {
     };
     erase(records_.texts, strides_[TextKind]);
     erase(records_.utf8, strides_[Utf8Kind]);
+    erase(records_.shared, strides_[SharedKind]);
     erase(records_.numbers, strides_[NumberKind]);
     --count_;
 }
@@ -484,7 +493,10 @@ QVariant RecordSource::ValueAt(size_t row, int fieldIndex) const {
         return QVariant(records_.texts[slot.index]);
     case Utf8Kind:
         return QVariant(QString::fromUtf8(records_.utf8[slot.index]));
+    case SharedKind:
+        return QVariant(records_.sharedTexts[records_.shared[slot.index]]);
     case NumberKind:
+    case KindCount:
         break;
     }
     return NumberVariant(records_.numbers[slot.index]);
@@ -751,12 +763,17 @@ void RecordSource::SetFieldOfAll(const QString& name, const QVariant& value) {
     const qlonglong number = value.toLongLong(&ok);
     const QString text = value.toString();
     const QByteArray utf8 = text.toUtf8();
+    const auto shared = static_cast<qint32>(records_.sharedTexts.size());
+    if (columns_[static_cast<size_t>(index)].kind == SharedKind)
+        records_.sharedTexts.append(text);
     for (size_t row = 0; row < count_; ++row) {
         const Slot slot = SlotAt(static_cast<int>(row), index);
         if (slot.kind == TextKind)
             records_.texts[slot.index] = text;
         else if (slot.kind == Utf8Kind)
             records_.utf8[slot.index] = utf8;
+        else if (slot.kind == SharedKind)
+            records_.shared[slot.index] = shared;
         else
             records_.numbers[slot.index] = static_cast<int>(ok ? number : 0);
     }

@@ -16,7 +16,9 @@
 
 #include "core/Decimal.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -56,7 +58,8 @@ struct TableSchema {
     struct Field {
         const char* name;
         Type type;
-        // Texts that repeat from record to record (an artist): a set keeps each text once.
+        // Texts that repeat from record to record (an artist): a set keeps each text once and
+        // gives each record its number.
         bool repeats = false;
         // Texts read one record at a time, never walked or listed (a file's path): a set keeps
         // them as UTF-8, half the size of the program's texts for most paths.
@@ -128,6 +131,8 @@ public:
     // The text of a text field without a copy.
     const QString& TextAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
+        if (slot.kind == SharedKind)
+            return records_.sharedTexts[records_.shared[slot.index]];
         Q_ASSERT(slot.kind == TextKind);
         return records_.texts[slot.index];
     }
@@ -165,15 +170,17 @@ public:
 private:
     enum class Pending { None, Append, Edit };
     // The records, one after the other in each array: a record has strides_[TextKind] texts,
-    // strides_[Utf8Kind] UTF-8 texts and strides_[NumberKind] numbers (its rowid, then its number
-    // fields), in field order. A record costs its values and no more, which matters with tens
-    // of thousands of songs.
-    enum Kind { TextKind, Utf8Kind, NumberKind };
+    // strides_[Utf8Kind] UTF-8 texts, strides_[SharedKind] numbers of texts in sharedTexts and
+    // strides_[NumberKind] numbers (its rowid, then its number fields), in field order. A record
+    // costs its values and no more, which matters with tens of thousands of songs.
+    enum Kind { TextKind, Utf8Kind, SharedKind, NumberKind, KindCount };
     struct Records {
         std::vector<QString> texts;
         std::vector<QByteArray> utf8;
+        std::vector<qint32> shared;
+        QStringList sharedTexts;
         std::vector<qint64> numbers;
-        void Grow(const size_t (&strides)[3]);
+        void Grow(const size_t (&strides)[KindCount]);
     };
     // Where a field of a record is kept: the array of its kind, at `index`.
     struct Slot {
@@ -202,7 +209,9 @@ private:
     void ReadOne(qint64 rowid, size_t row);
     // Stores the values of the statement's current result row (rowid first) as record `row`
     // of `into`.
-    void StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row) const;
+    // `known` finds a shared text already kept (nullptr: the text is kept again).
+    void StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row,
+                      QHash<QString, qint32>* known) const;
     void EraseRow(size_t row);
     void ClearRows();
     void Exec(const char* sql);
@@ -214,7 +223,7 @@ private:
     QString databaseName_;
     sqlite3* db_ = nullptr;
     std::vector<Slot> columns_; // per field: its kind, and its place within a record of that kind
-    size_t strides_[3] = {0, 0, 1};
+    size_t strides_[KindCount] = {0, 0, 0, 1};
     Records records_;
     size_t count_ = 0;
     size_t cursor_ = 0;

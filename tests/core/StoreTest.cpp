@@ -210,6 +210,27 @@ TEST(RecordSource, FieldsStayWithTheirRecordThroughAppendsEditsDeletesAndWholeTa
     EXPECT_TRUE(s.PositionsOf(3).empty());
     EXPECT_EQ(s.IdentityText(1), QStringLiteral("9"));
 
+    // Artists are kept once for all their records: editing one record's leaves the others'.
+    const int artist = s.FieldIndex(QStringLiteral("artist"));
+    s.MoveFirst();
+    s.Edit();
+    s.SetField(QStringLiteral("artist"), QStringLiteral("One"));
+    s.Update();
+    s.MoveNext();
+    s.Edit();
+    s.SetField(QStringLiteral("artist"), QStringLiteral("One"));
+    s.Update();
+    s.MoveFirst();
+    s.Edit();
+    s.SetField(QStringLiteral("artist"), QStringLiteral("Other"));
+    s.Update();
+    EXPECT_EQ(s.TextAt(0, artist), QStringLiteral("Other"));
+    EXPECT_EQ(s.TextAt(1, artist), QStringLiteral("One"));
+    OpenSource again(QStringLiteral("tblSong"), folder.Library()); // read anew, in identity order
+    EXPECT_EQ(again.source.TextAt(again.source.PositionsOf(7)[0], artist), QStringLiteral("Other"));
+    EXPECT_EQ(again.source.TextAt(again.source.PositionsOf(9)[0], artist), QStringLiteral("One"));
+    EXPECT_EQ(again.source.TextAt(again.source.PositionsOf(1)[0], artist), QString());
+
     s.SetFieldOfAll(QStringLiteral("playcount"), 2);
     s.SetFieldOfAll(QStringLiteral("artist"), QStringLiteral("All"));
     for (int position = 0; position < s.RecordCount(); ++position) {
