@@ -231,11 +231,12 @@ void frmPlayer::lstArtist_Click() {
             txtSearch_Change();
         } else if (playlist == kAllMedia) {
             lstTracks->Reserve(datSong.RecordCount());
-            skin_->cmbTracks->Reserve(datSong.RecordCount());
             state.lstMaybe.Reserve(datSong.RecordCount());
             qint16 number = 0;
             for (int position = 0; position < datSong.RecordCount(); ++position)
-                AddTrackLine(++number, position);
+                AddTrackLine(++number, position, false);
+            // The mini player lists the same titles: one list of them serves both.
+            skin_->cmbTracks->Assign(lstTracks->Texts());
         } else if (playlist == kTop20) {
             ListTop20(false);
         } else {

@@ -110,6 +110,16 @@ void ListModel::Clear() {
     endResetModel();
 }
 
+void ListModel::Assign(const QStringList& texts) {
+    Q_ASSERT(gap_.isNull());
+    beginResetModel();
+    texts_ = texts;
+    numbers_.clear();
+    announced_ = static_cast<int>(texts_.size());
+    syncPending_ = false;
+    endResetModel();
+}
+
 namespace {
 // Marks a change made by the program, during which the list does not emit Click.
 class ProgramChange {

@@ -40,6 +40,8 @@ public:
     QStringList Lines() const;
     void Remove(int row);
     void Clear();
+    // Replaces the texts with `texts`, sharing them with their owner until either changes.
+    void Assign(const QStringList& texts);
     void Sync(); // announces the rows appended since the last sync
     void Reserve(int count) {
         texts_.reserve(count);
@@ -78,6 +80,7 @@ public:
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
     QString List(int index) const { return model_->Line(index); }
     QStringList Items() const { return model_->Lines(); }
+    const QStringList& Texts() const { return model_->Texts(); } // without their numbers
     int ListIndex() const;
     void SetListIndex(int index); // -1 selects nothing
     QString Text() const;         // the selected entry, or empty text
@@ -107,6 +110,7 @@ public:
     void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index) { model_->Remove(index); }
     void Clear();
+    void Assign(const QStringList& texts) { model_->Assign(texts); }
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
     const QString& List(int index) const { return model_->Texts().at(index); }
     const QStringList& Items() const { return model_->Texts(); }
