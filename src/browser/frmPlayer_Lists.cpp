@@ -230,13 +230,14 @@ void frmPlayer::lstArtist_Click() {
         } else if (state.insearch) {
             txtSearch_Change();
         } else if (playlist == kAllMedia) {
-            lstTracks->Reserve(datSong.RecordCount());
+            // Every song in the set's order: both track lists share the set's titles.
+            const QStringList& titles =
+                datSong.TextsOf(datSong.FieldIndex(QStringLiteral("Title")));
+            lstTracks->AssignNumbered(titles);
+            skin_->cmbTracks->Assign(titles);
             state.lstMaybe.Reserve(datSong.RecordCount());
-            qint16 number = 0;
             for (int position = 0; position < datSong.RecordCount(); ++position)
-                AddTrackLine(++number, position, false);
-            // The mini player lists the same titles: one list of them serves both.
-            skin_->cmbTracks->Assign(lstTracks->Texts());
+                state.lstMaybe.AddId(datSong.NumberAt(position, 0));
         } else if (playlist == kTop20) {
             ListTop20(false);
         } else {

@@ -258,6 +258,7 @@ RecordSource::RecordSource(const QString& table) : schema_(TableSchema::Find(tab
                                                       : TextKind;
         columns_.push_back({kind, strides_[kind]++});
     }
+    records_.texts.resize(strides_[TextKind]);
 }
 
 RecordSource::~RecordSource() {
@@ -377,7 +378,9 @@ void RecordSource::ReadAll() {
         if (sqlite3_step(count.stmt) == SQLITE_ROW)
             expected = static_cast<size_t>(sqlite3_column_int64(count.stmt, 0));
     }
-    read.texts.reserve(expected * strides_[TextKind]);
+    read.texts.resize(strides_[TextKind]);
+    for (QStringList& texts : read.texts)
+        texts.reserve(static_cast<qsizetype>(expected));
     read.utf8.reserve(expected * strides_[Utf8Kind]);
     read.shared.reserve(expected * strides_[SharedKind]);
     read.numbers.reserve(expected * strides_[NumberKind]);
@@ -408,7 +411,9 @@ void RecordSource::SetRead() {
 }
 
 void RecordSource::Records::Grow(const size_t (&strides)[KindCount]) {
-    texts.resize(texts.size() + strides[TextKind]);
+    texts.resize(strides[TextKind]);
+    for (QStringList& column : texts)
+        column.emplace_back();
     utf8.resize(utf8.size() + strides[Utf8Kind]);
     shared.resize(shared.size() + strides[SharedKind]);
     numbers.resize(numbers.size() + strides[NumberKind]);
@@ -422,9 +427,14 @@ void RecordSource::StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row,
         const size_t at = row * strides_[column.kind] + column.index;
         const int result = static_cast<int>(i) + 1;
         switch (column.kind) {
-        case TextKind:
-            into.texts[at] = ColumnText(stmt, result);
+        case TextKind: { // a text read again unchanged is left as it is, still shared with the
+                         // lists
+            QStringList& texts = into.texts[column.index];
+            QString text = ColumnText(stmt, result);
+            if (std::as_const(texts).at(static_cast<qsizetype>(row)) != text)
+                texts[static_cast<qsizetype>(row)] = std::move(text);
             break;
+        }
         case Utf8Kind: { // as stored: made into text when it is read
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, result));
             into.utf8[at] =
@@ -474,7 +484,8 @@ void RecordSource::EraseRow(size_t row) {
         const auto first = values.begin() + static_cast<std::ptrdiff_t>(row * stride);
         values.erase(first, first + static_cast<std::ptrdiff_t>(stride));
     };
-    erase(records_.texts, strides_[TextKind]);
+    for (QStringList& texts : records_.texts)
+        texts.removeAt(static_cast<qsizetype>(row));
     erase(records_.utf8, strides_[Utf8Kind]);
     erase(records_.shared, strides_[SharedKind]);
     erase(records_.numbers, strides_[NumberKind]);
@@ -483,6 +494,7 @@ void RecordSource::EraseRow(size_t row) {
 
 void RecordSource::ClearRows() {
     records_ = Records();
+    records_.texts.resize(strides_[TextKind]);
     count_ = 0;
 }
 
@@ -490,7 +502,7 @@ QVariant RecordSource::ValueAt(size_t row, int fieldIndex) const {
     const Slot slot = SlotAt(static_cast<int>(row), fieldIndex);
     switch (slot.kind) {
     case TextKind:
-        return QVariant(records_.texts[slot.index]);
+        return QVariant(records_.texts[slot.column][static_cast<qsizetype>(slot.row)]);
     case Utf8Kind:
         return QVariant(QString::fromUtf8(records_.utf8[slot.index]));
     case SharedKind:
@@ -769,7 +781,7 @@ void RecordSource::SetFieldOfAll(const QString& name, const QVariant& value) {
     for (size_t row = 0; row < count_; ++row) {
         const Slot slot = SlotAt(static_cast<int>(row), index);
         if (slot.kind == TextKind)
-            records_.texts[slot.index] = text;
+            records_.texts[slot.column][static_cast<qsizetype>(slot.row)] = text;
         else if (slot.kind == Utf8Kind)
             records_.utf8[slot.index] = utf8;
         else if (slot.kind == SharedKind)

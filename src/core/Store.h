@@ -128,13 +128,18 @@ public:
     // matching the identity by number would visit, without the walk. Kept until the set changes.
     std::span<const int> PositionsOf(int id) const;
     QVariant AtPosition(int position, int fieldIndex) const;
+    // The texts of a text field, record for record: a list of every record can share them.
+    const QStringList& TextsOf(int fieldIndex) const {
+        Q_ASSERT(columns_.at(static_cast<size_t>(fieldIndex)).kind == TextKind);
+        return records_.texts.at(columns_[static_cast<size_t>(fieldIndex)].index);
+    }
     // The text of a text field without a copy.
     const QString& TextAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
         if (slot.kind == SharedKind)
             return records_.sharedTexts[records_.shared[slot.index]];
         Q_ASSERT(slot.kind == TextKind);
-        return records_.texts[slot.index];
+        return records_.texts[slot.column][static_cast<qsizetype>(slot.row)];
     }
     // The value of a number field.
     qint64 NumberAt(int position, int fieldIndex) const {
@@ -169,13 +174,14 @@ public:
 
 private:
     enum class Pending { None, Append, Edit };
-    // The records, one after the other in each array: a record has strides_[TextKind] texts,
-    // strides_[Utf8Kind] UTF-8 texts, strides_[SharedKind] numbers of texts in sharedTexts and
-    // strides_[NumberKind] numbers (its rowid, then its number fields), in field order. A record
-    // costs its values and no more, which matters with tens of thousands of songs.
+    // The records, one after the other in each array: a record has strides_[Utf8Kind] UTF-8
+    // texts, strides_[SharedKind] numbers of texts in sharedTexts and strides_[NumberKind]
+    // numbers (its rowid, then its number fields), in field order. Texts are kept by field, one
+    // list each, which a list of the whole set can share. A record costs its values and no more,
+    // which matters with tens of thousands of songs.
     enum Kind { TextKind, Utf8Kind, SharedKind, NumberKind, KindCount };
     struct Records {
-        std::vector<QString> texts;
+        std::vector<QStringList> texts; // strides_[TextKind] lists
         std::vector<QByteArray> utf8;
         std::vector<qint32> shared;
         QStringList sharedTexts;
@@ -186,13 +192,15 @@ private:
     struct Slot {
         Kind kind;
         size_t index;
+        size_t row = 0;    // for texts: the record,
+        size_t column = 0; // and its field's list
     };
     Slot SlotAt(int position, int fieldIndex) const {
         const Slot& column = columns_.at(static_cast<size_t>(fieldIndex));
         const size_t row = static_cast<size_t>(position);
         if (row >= count_)
             throw std::out_of_range("RecordSource: no record at this position");
-        return {column.kind, row * strides_[column.kind] + column.index};
+        return {column.kind, row * strides_[column.kind] + column.index, row, column.index};
     }
     QVariant ValueAt(size_t row, int fieldIndex) const;
     Row RowAt(size_t row) const;

@@ -112,9 +112,21 @@ void ListModel::Clear() {
 
 void ListModel::Assign(const QStringList& texts) {
     Q_ASSERT(gap_.isNull());
+    Replace(texts);
+}
+
+void ListModel::AssignNumbered(const QStringList& texts) {
+    Q_ASSERT(!gap_.isNull());
+    Replace(texts);
+}
+
+void ListModel::Replace(const QStringList& texts) {
     beginResetModel();
     texts_ = texts;
     numbers_.clear();
+    if (!gap_.isNull())
+        for (qsizetype row = 0; row < texts.size(); ++row)
+            numbers_.push_back(static_cast<qint16>(row + 1));
     announced_ = static_cast<int>(texts_.size());
     syncPending_ = false;
     endResetModel();
@@ -168,6 +180,11 @@ void ListBox::AddItem(const QString& text) {
 void ListBox::AddNumberedItem(qint16 number, const QString& text) {
     const ProgramChange change(programChanges_);
     model_->AppendNumbered(number, text);
+}
+
+void ListBox::AssignNumbered(const QStringList& texts) {
+    const ProgramChange change(programChanges_);
+    model_->AssignNumbered(texts);
 }
 
 void ListBox::AddItems(const QStringList& texts) {

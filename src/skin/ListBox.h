@@ -36,6 +36,8 @@ public:
     // line: a track list can be 32,767 lines. A list holds numbered lines or plain texts only.
     void SetNumberGap(const QString& gap) { gap_ = gap; }
     void AppendNumbered(qint16 number, const QString& text);
+    // Replaces the lines with `texts` numbered from 1, sharing the texts with their owner.
+    void AssignNumbered(const QStringList& texts);
     QString Line(int row) const;
     QStringList Lines() const;
     void Remove(int row);
@@ -56,6 +58,7 @@ public:
 private:
     SortedList::Less less_;
     void ScheduleSync();
+    void Replace(const QStringList& texts);
     QStringList texts_;
     QString gap_;                 // null: plain texts
     std::vector<qint16> numbers_; // of numbered lines, beside texts_
@@ -73,6 +76,7 @@ public:
     // For a list of numbered lines: see ListModel::SetNumberGap.
     void SetNumberGap(const QString& gap) { model_->SetNumberGap(gap); }
     void AddNumberedItem(qint16 number, const QString& text);
+    void AssignNumbered(const QStringList& texts);
     void Reserve(int count) { model_->Reserve(count); }
     void RemoveItem(int index);
     void Clear();
@@ -80,7 +84,6 @@ public:
     int ListCount() const { return static_cast<int>(model_->Texts().size()); }
     QString List(int index) const { return model_->Line(index); }
     QStringList Items() const { return model_->Lines(); }
-    const QStringList& Texts() const { return model_->Texts(); } // without their numbers
     int ListIndex() const;
     void SetListIndex(int index); // -1 selects nothing
     QString Text() const;         // the selected entry, or empty text

@@ -209,3 +209,29 @@ TEST_F(Browser, DoubleClickWithNothingSelectedDoesNothing) {
     EXPECT_TRUE(sender.commands.isEmpty());
     EXPECT_EQ(player->state.lstNowPlaying.ListCount(), 0);
 }
+
+// The lists of all media share the library's titles rather than copying them (32,767 songs),
+// and keep sharing them through a play count written; a title edited changes the library's
+// text and leaves the lines listed as they were until the lists are filled again.
+TEST_F(Browser, AllMediaSharesTheTitlesWithTheLibraryUntilATitleChanges) {
+    Song(1, "Blue River", "Northwind");
+    Song(2, "Tide", "Northwind");
+    Load();
+    RecordSource& songs = player->datSong;
+    const int title = songs.FieldIndex(QStringLiteral("Title"));
+    const QStringList& shown = player->skin()->cmbTracks->Items();
+    EXPECT_TRUE(shown.isSharedWith(songs.TextsOf(title)));
+    songs.MoveFirst();
+    songs.Edit();
+    songs.SetField(QStringLiteral("playcount"), 3);
+    songs.Update();
+    EXPECT_TRUE(shown.isSharedWith(songs.TextsOf(title)));
+    songs.Edit();
+    songs.SetField(QStringLiteral("Title"), QStringLiteral("Red River"));
+    songs.Update();
+    EXPECT_EQ(songs.TextAt(0, title), QStringLiteral("Red River"));
+    EXPECT_EQ(Tracks(), (QStringList{Line(1, "Blue River"), Line(2, "Tide")}));
+    EXPECT_EQ(shown.first(), QStringLiteral("Blue River"));
+    Choose(QStringLiteral("[All Media]"));
+    EXPECT_EQ(Tracks(), (QStringList{Line(1, "Red River"), Line(2, "Tide")}));
+}
