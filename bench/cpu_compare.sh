@@ -6,17 +6,20 @@
 # A second copy of the player, on a program folder of its own, runs beside them with its window
 # shown and nothing playing: its CPU is what the player costs while it waits. The peak memory of
 # each (VmHWM) is printed with the round.
-# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output] [item]
+# Usage: bash bench/cpu_compare.sh [build folder] [seconds] [rounds] [audio output] [item] [library]
 #   audio output: null (mpv's null output, the default) or pulse (a PulseAudio server of its own
 #   with a null sink, started here: the path the sound takes on a desktop). As root on Debian.
 #   item: song (the default), or video: a 640x360, 25 fps library video that the player shows in
 #   its pinned video window, against "mpv --vo=x11" showing the same file.
+#   library: one (the played song alone, the default) or full: 32,767 songs and 3,000 artists,
+#   the first of them the played song, in the playing player's library.
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-20}
 rounds=${3:-3}
 ao=${4:-null}
 item=${5:-song}
+library=${6:-one}
 for tool in mpv sqlite3 bc xvfb-run; do
   command -v "$tool" > /dev/null || { apt-get update -q && apt-get install -y -q --no-install-recommends "${tool/xvfb-run/xvfb}"; }
 done
@@ -55,13 +58,19 @@ started() { # command line pattern: the newest process whose command line starts
 
 mkdir -p "$work/idle/Other" "$work/idle/PlayLists"
 cp "$work/dbMedia.mdb" "$work/idle/dbMedia.mdb"
-hwm() { awk '/VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$1/status" 2> /dev/null || echo 0; }
+if [ "$library" = full ]; then
+  source "$(dirname "$0")/startup_common.sh"
+  rm "$work/dbMedia.mdb"
+  make_full_library "$work/dbMedia.mdb"
+  sqlite3 "$work/dbMedia.mdb" "UPDATE tblSong SET Title = 'Tone', filepath = '$file' WHERE songid = 1"
+fi
+hwm() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status" 2> /dev/null || echo 0; }
 export JUKORA_PROGRAM_FOLDER=$work JUKORA_MPV_OPTIONS="ao=$ao"
 # The preferences window's web pages are drawn by a program of their own (bench/prefs_startup.sh
 # measures it); it is left out here, where only the player is measured. Its engine also spins
 # when run under a real-time scheduling class (chrt), as these figures are best taken.
 export JUKORA_WEB_HOST=/nonexistent/jukora-web
-: > "$work/jukora"; : > "$work/mpv"; : > "$work/floor"; : > "$work/ratio"; : > "$work/stopped"
+: > "$work/jukora"; : > "$work/mpv"; : > "$work/peak"; : > "$work/floor"; : > "$work/ratio"; : > "$work/stopped"
 for round in $(seq "$rounds"); do
   # xvfb-run -a picks a free display by looking for one: servers started at the same moment can
   # pick the same one, and the loser waits for ever. They are started a moment apart.
@@ -93,6 +102,7 @@ for round in $(seq "$rounds"); do
     f=$(echo "$(cpu "$floor") - $f0" | bc); echo "$f" >> "$work/floor"
     line="$line, empty Qt window with a 10 ms timer $f s"
   fi
+  hwm "$player" >> "$work/peak"; echo >> "$work/peak"
   echo "$line (CPU in $seconds s); stopped jukora $i s ($(tail -1 "$work/stopped") % of a core);" \
        "peak memory: jukora $(hwm "$player") MB, mpv $(hwm "$music") MB, stopped jukora $(hwm "$idle") MB"
   kill "$player" "$music" "$idle" $floor 2> /dev/null || true
@@ -103,6 +113,7 @@ for round in $(seq "$rounds"); do
   wait
 done
 j=$(median < "$work/jukora"); m=$(median < "$work/mpv")
-echo "$item, audio output $ao; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
+echo "$item, audio output $ao, $library library; median CPU in $seconds s: jukora $j s, mpv $m s; median of the rounds' ratios $(median < "$work/ratio")"
+echo "median peak memory of the playing player: $(median < "$work/peak") MB (MiB)"
 echo "median CPU of the stopped player with its window shown: $(median < "$work/stopped") % of a core"
 if [ -s "$work/floor" ]; then echo "median empty Qt window with a 10 ms timer: $(median < "$work/floor") s"; fi
