@@ -514,6 +514,14 @@ QVariant RecordSource::ValueAt(size_t row, int fieldIndex) const {
     return NumberVariant(records_.numbers[slot.index]);
 }
 
+void RecordSource::NotKeptAs(int fieldIndex, const char* kept) const {
+    throw StoreError(
+        StoreError::Kind::UnknownField,
+        QStringLiteral("The field %1 of %2 is not kept as %3")
+            .arg(QLatin1String(schema_->fields.at(static_cast<size_t>(fieldIndex)).name),
+                 QLatin1String(schema_->name), QLatin1String(kept)));
+}
+
 RecordSource::Row RecordSource::RowAt(size_t row) const {
     Row values;
     values.reserve(columns_.size());

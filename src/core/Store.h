@@ -130,21 +130,25 @@ public:
     QVariant AtPosition(int position, int fieldIndex) const;
     // The texts of a text field, record for record: a list of every record can share them.
     const QStringList& TextsOf(int fieldIndex) const {
-        Q_ASSERT(columns_.at(static_cast<size_t>(fieldIndex)).kind == TextKind);
-        return records_.texts.at(columns_[static_cast<size_t>(fieldIndex)].index);
+        const Slot& column = columns_.at(static_cast<size_t>(fieldIndex));
+        if (column.kind != TextKind)
+            NotKeptAs(fieldIndex, "a list of texts");
+        return records_.texts.at(column.index);
     }
-    // The text of a text field without a copy.
+    // The text of a text field without a copy (not of a field kept as UTF-8: see AtPosition).
     const QString& TextAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
         if (slot.kind == SharedKind)
             return records_.sharedTexts[records_.shared[slot.index]];
-        Q_ASSERT(slot.kind == TextKind);
+        if (slot.kind != TextKind)
+            NotKeptAs(fieldIndex, "text");
         return records_.texts[slot.column][static_cast<qsizetype>(slot.row)];
     }
     // The value of a number field.
     qint64 NumberAt(int position, int fieldIndex) const {
         const Slot slot = SlotAt(position, fieldIndex);
-        Q_ASSERT(slot.kind == NumberKind);
+        if (slot.kind != NumberKind)
+            NotKeptAs(fieldIndex, "a number");
         return records_.numbers[slot.index];
     }
     // The identity as text.
@@ -203,6 +207,8 @@ private:
         return {column.kind, row * strides_[column.kind] + column.index, row, column.index};
     }
     QVariant ValueAt(size_t row, int fieldIndex) const;
+    // A field read in a way its kind is not kept: thrown as Kind::UnknownField.
+    [[noreturn]] void NotKeptAs(int fieldIndex, const char* kept) const;
     Row RowAt(size_t row) const;
     qint64 RowidAt(size_t row) const { return records_.numbers[row * strides_[NumberKind]]; }
 
@@ -216,8 +222,7 @@ private:
     // Reads the record with `rowid` from the file into the set at `row` (count_: appended).
     void ReadOne(qint64 rowid, size_t row);
     // Stores the values of the statement's current result row (rowid first) as record `row`
-    // of `into`.
-    // `known` finds a shared text already kept (nullptr: the text is kept again).
+    // of `into`. `known` finds a shared text already kept (nullptr: the text is kept again).
     void StoreColumns(sqlite3_stmt* stmt, Records& into, size_t row,
                       QHash<QString, qint32>* known) const;
     void EraseRow(size_t row);

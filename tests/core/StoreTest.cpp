@@ -204,6 +204,8 @@ TEST(RecordSource, FieldsStayWithTheirRecordThroughAppendsEditsDeletesAndWholeTa
     s.SetField(QStringLiteral("filepath"), QStringLiteral("/m/seven.mp3"));
     s.Update();
     EXPECT_EQ(s.AtPosition(0, path).toString(), QStringLiteral("/m/seven.mp3"));
+    EXPECT_THROW(s.TextAt(0, path), StoreError); // kept as UTF-8, read through AtPosition
+    EXPECT_THROW(s.NumberAt(0, title), StoreError);
     EXPECT_EQ(s.TextAt(0, title), QStringLiteral("Seven"));
     EXPECT_EQ(s.TextAt(1, title), QStringLiteral("Nine"));
     EXPECT_EQ(s.PositionsOf(1)[0], 2);
