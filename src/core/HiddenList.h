@@ -39,11 +39,10 @@ private:
     int listIndex_ = -1;
 };
 
-// A hidden list of song identities, read and written as text like a HiddenList, but kept as
-// numbers: it stands beside a track list of up to 32,767 lines.
+// A hidden list of song identities, read as text like a HiddenList, but kept as numbers: it stands
+// beside a track list of up to 32,767 lines.
 class IdList {
 public:
-    void AddItem(const QString& id) { AddId(id.trimmed().toLongLong()); }
     void AddId(qint64 id) { ids_.push_back(static_cast<qint32>(id)); }
     void Reserve(int count) { ids_.reserve(static_cast<size_t>(count)); }
     void RemoveItem(int index) {
