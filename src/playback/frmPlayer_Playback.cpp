@@ -32,6 +32,9 @@ void frmPlayer::SendNowPlaying(const QString& title, const QString& artist, bool
 
 void frmPlayer::PlaySong(qint16 thissongID, const QString& thisfilename) {
     WakePlayTick();
+    // Whatever starts now replaces an item that could not be played: the move past that item,
+    // still due, must not cut in on it.
+    unplayablePending_ = false;
     if (!TrimBlanks(thisfilename).isEmpty()) {
         video::CloseDevice(media, state.AliasName);
         state.PlayingOther = true;

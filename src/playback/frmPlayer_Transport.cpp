@@ -152,6 +152,7 @@ void frmPlayer::imgStopOver_Click() {
             video::StopDevice(media, state.AliasName);
         ShowToggle(imgPause, imgPlay, false);
         state.songplaying = false;
+        unplayablePending_ = false; // a stopped player does not move on to the next item
         NotVideoFile();
         if (FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe"))))
             SendNowPlaying(QString(), QString(), false);

@@ -330,6 +330,28 @@ TEST_F(Playback, ItemsThatCannotBeOpenedAreShownSkippedAndNotCounted) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+// While the note on an item that cannot be played is up, the user may start another item or
+// stop: the move past the bad item, due when the note has been read, must not follow.
+TEST_F(Playback, AnItemStartedOrAStopWhileTheNoteIsUpIsNotCutInOn) {
+    sender.failures[QStringLiteral("open \"/m/2.mp3\" alias song")] = 275;
+    player->unplayableNoticeMs = 0;
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "another item started");
+        Activate(1);
+        ASSERT_TRUE(player->lblTrack->text().contains(QStringLiteral("cannot be played")));
+        if (stop)
+            player->imgStopOver_Click();
+        else
+            player->PlaySong(5, QString());
+        const QString shown = player->lblTrack->text();
+        for (int tick = 0; tick < 3; ++tick)
+            player->tmrPlay_Timer();
+        EXPECT_EQ(player->lblTrack->text(), shown);
+        EXPECT_EQ(player->state.songplaying, !stop);
+        EXPECT_EQ(Playing(), stop ? QStringLiteral("2") : QStringLiteral("5"));
+    }
+}
+
 TEST_F(Playback, ARoundOfItemsThatCannotBeOpenedStops) {
     for (int id = 1; id <= 5; ++id)
         sender.failures[QStringLiteral("open \"/m/%1.mp3\" alias song").arg(id)] = 275;
