@@ -142,6 +142,7 @@ void frmPlayer::imgPauseOver_Click() {
 
 void frmPlayer::imgStopOver_Click() {
     WakePlayTick();
+    unplayablePending_ = false; // a stopped player does not move on to the next item
     try {
         video::StopSong(media);
         state.stopped = true;
@@ -152,7 +153,6 @@ void frmPlayer::imgStopOver_Click() {
             video::StopDevice(media, state.AliasName);
         ShowToggle(imgPause, imgPlay, false);
         state.songplaying = false;
-        unplayablePending_ = false; // a stopped player does not move on to the next item
         NotVideoFile();
         if (FileExists(InProgramFolder(programFolder_, QStringLiteral("Chatcast.exe"))))
             SendNowPlaying(QString(), QString(), false);
